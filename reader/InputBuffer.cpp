@@ -1,0 +1,70 @@
+#include "reader/InputBuffer.h"
+
+#include <algorithm>
+
+InputBuffer::InputBuffer(std::FILE* file, uint64_t knownSize)
+    : file_(file), knownSize_(knownSize), block_(new uint8_t[kBlockSize])
+{
+    blockStart_ = cursor_ = limit_ = block_.get();
+}
+
+InputBuffer::InputBuffer(const uint8_t* data, size_t size)
+    : knownSize_(size), blockStart_(data), cursor_(data), limit_(data + size)
+{
+}
+
+bool InputBuffer::Refill()
+{
+    consumedBefore_ += static_cast<uint64_t>(limit_ - blockStart_);
+    blockStart_ = cursor_ = limit_ = block_.get();
+    if (file_ == nullptr || exhausted_)
+        return false;
+    size_t got = std::fread(block_.get(), 1, kBlockSize, file_);
+    limit_ = blockStart_ + got;
+    return got > 0;
+}
+
+bool InputBuffer::ReadSlow(void* dest, size_t n)
+{
+    auto* out = static_cast<uint8_t*>(dest);
+    while (n > 0 && !exhausted_) {
+        size_t available = static_cast<size_t>(limit_ - cursor_);
+        if (available == 0) {
+            if (!Refill())
+                exhausted_ = true;
+            continue;
+        }
+        size_t take = std::min(available, n);
+        std::memcpy(out, cursor_, take);
+        cursor_ += take;
+        out += take;
+        n -= take;
+    }
+    return n == 0;
+}
+
+bool InputBuffer::Skip(uint64_t n)
+{
+    while (n > 0 && !exhausted_) {
+        uint64_t available = static_cast<uint64_t>(limit_ - cursor_);
+        if (available == 0) {
+            if (!Refill())
+                exhausted_ = true;
+            continue;
+        }
+        uint64_t take = std::min(available, n);
+        cursor_ += take;
+        n -= take;
+    }
+    return n == 0;
+}
+
+uint64_t InputBuffer::remainingBound() const
+{
+    if (exhausted_)
+        return 0;
+    if (knownSize_ == kUnknownSize)
+        return static_cast<uint64_t>(limit_ - cursor_) + kBlockSize;
+    uint64_t at = position();
+    return knownSize_ > at ? knownSize_ - at : 0;
+}

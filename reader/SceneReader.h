@@ -1,0 +1,135 @@
+// The reader of one import: walks a kvd scene file once, front to back, and
+// feeds the host while it reads.
+//
+// The end of the input is noticed by every read. From the first short read
+// on the import is over: nothing more is read, no value of the short read is
+// acted on, an open surface and object are closed, and ImportFile tells the
+// user once that the file is damaged. The same happens when records nest
+// deeper than kMaxNestingDepth, so no file can drive the reader into
+// unbounded recursion.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/TagMaterial.h"
+#include "reader/CameraRecords.h"
+#include "reader/ImportHeader.h"
+#include "reader/InputBuffer.h"
+#include "reader/MaterialRecords.h"
+#include "reader/MeshRecord.h"
+#include "reader/MessageSink.h"
+#include "reader/NodeRecords.h"
+#include "reader/UserTexts.h"
+
+class SceneReader {
+public:
+    // Sub-materials, maps and nodes together nest at most this deep; a deeper
+    // file is treated as damaged. Real scenes nest a handful of levels, and
+    // the bound keeps the stack small on a host thread.
+    static constexpr int kMaxNestingDepth = 256;
+    static constexpr size_t kTextBufferSize = 84;
+    static constexpr double kCameraFov = 22.0;
+    // The view of the fixed default camera of a file without cameras.
+    static constexpr double kDefaultEye[3] = {2734.0, -1836.8, 3832.7};
+    static constexpr double kDefaultTarget[3] = {9706.5, 368.3, 3047.6};
+
+    explicit SceneReader(MessageSink& messages);
+    ~SceneReader();
+    SceneReader(const SceneReader&) = delete;
+    SceneReader& operator=(const SceneReader&) = delete;
+
+    // Opens, checks, imports and closes the file. 1 when the scene body was
+    // read; 0 when the file did not open, the header was rejected or the
+    // host refused the import.
+    int ImportFile(const std::string& path);
+    // The same import from bytes in memory, through the same reader.
+    int ImportBytes(const uint8_t* data, size_t size);
+
+    int ReadHeader(ImportHeader& header);
+    void ReadSceneBody();
+
+    void ReadMaterialSection(MaterialList& materials);
+    void ReadMaterial(MaterialList& destination);
+    void ReadMap(MapList& destination);
+    void ReadImageBlock(ImageBlock& block);
+
+    void ReadNameRecord(std::string& name, std::string& secondaryName);
+    void ReadTransform(NodeTransform& transform);
+
+    void ReadCameraEntry();
+    void ReadCamera(NodeRecord& node);
+    void ReadCameraSettings(CameraSettings& settings);
+
+    int ReadNode(NodeList& parentList);
+    void ReadMesh(NodeRecord& node);
+    void ReadMaterialRef(MeshRecord& mesh);
+    void EmitMeshGeometry(const MeshRecord& mesh);
+
+    // Primitives. On a short read they leave the reader damaged and the
+    // destination at zero.
+    uint16_t ReadTag();
+    uint16_t ReadWord();
+    uint32_t ReadValue();
+    float ReadFloat();
+    int32_t ReadInt();
+    // Reads a length-prefixed string; its text (up to the first NUL, at most
+    // 83 bytes) is then in textBuffer.
+    void ReadString();
+    std::string_view Text() const;
+
+    // True once a read met the end of the input or the nesting bound was passed.
+    bool damaged() const { return damaged_; }
+    // Bytes consumed so far (0 before an import starts).
+    uint64_t position() const { return input_ ? input_->position() : 0; }
+
+    std::string filePath;
+    std::FILE* file = nullptr;
+    uint16_t currentTag = 0;
+    uint16_t wordScratch = 0;
+    int32_t intScratch = 0;
+    uint32_t valueScratch = 0;
+    char textBuffer[kTextBufferSize] = {};
+    uint32_t textLength = 0;
+    int32_t camerasEmitted = 0;
+    std::vector<tagMaterial> hostMaterials;
+
+private:
+    // Counts one level of recursion for as long as it lives.
+    class NestingLevel {
+    public:
+        explicit NestingLevel(SceneReader& reader);
+        ~NestingLevel() { --reader_.nestingDepth_; }
+        NestingLevel(const NestingLevel&) = delete;
+        NestingLevel& operator=(const NestingLevel&) = delete;
+        // False when this level is one too deep; the reader is then damaged.
+        bool allowed() const { return allowed_; }
+
+    private:
+        SceneReader& reader_;
+        bool allowed_;
+    };
+
+    int ImportInput();
+    // Every read of the file goes through here.
+    bool ReadBytes(void* dest, size_t n)
+    {
+        if (!damaged_ && input_ && input_->Read(dest, n))
+            return true;
+        return FailRead(dest, n);
+    }
+    bool FailRead(void* dest, size_t n);
+    void SetDefaultCamera();
+    void SkipFaces(int32_t faceCount);
+    void ReportDamage();
+
+    MessageSink& messages_;
+    std::optional<InputBuffer> input_;
+    bool damaged_ = false;
+    bool damageReported_ = false;
+    int nestingDepth_ = 0;
+};

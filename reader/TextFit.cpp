@@ -1,0 +1,20 @@
+#include "reader/TextFit.h"
+
+#include <cstring>
+
+void CopyTextToField(std::string_view text, char* field, size_t capacity)
+{
+    size_t room = capacity - 1;
+    size_t kept = 0;
+    // Walk from the start: a trail byte can look like a lead byte, so only a
+    // forward walk knows where characters begin.
+    while (kept < text.size()) {
+        auto byte = static_cast<unsigned char>(text[kept]);
+        size_t width = (byte >= 0x81 && byte <= 0xFE && kept + 1 < text.size()) ? 2 : 1;
+        if (kept + width > room)
+            break;
+        kept += width;
+    }
+    std::memcpy(field, text.data(), kept);
+    field[kept] = '\0';
+}
