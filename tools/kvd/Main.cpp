@@ -1,0 +1,16 @@
+// kvd: command-line tool for kvd scene files, one verb per subcommand.
+#include "tools/kvd/Commands.h"
+
+int main(int argc, char** argv)
+{
+    CLI::App app{"Tool for kvd scene files."};
+    app.require_subcommand(1);
+    int exitCode = 0;
+    AddTraceCommand(app, exitCode);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        return app.exit(error) == 0 ? 0 : kExitUsage;
+    }
+    return exitCode;
+}

@@ -1,0 +1,96 @@
+// kvd trace: imports a file through the import core into the trace host and
+// writes the trace to standard output, as zerna would record it (without
+// GB_SceneEmpty and the session's result, which belong to go).
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "host/SceneBuilder.h"
+#include "plugin/GbkText.h"
+#include "reader/SceneReader.h"
+#include "tools/host/TraceHost.h"
+#include "tools/kvd/Commands.h"
+
+namespace {
+
+struct TraceOptions {
+    std::string file;
+    HostRefusals refusals;
+};
+
+// Each message goes into the trace and, for the person at the terminal, to
+// standard error.
+class TracedMessages final : public MessageSink {
+public:
+    explicit TracedMessages(TraceHost& trace) : trace_(trace) {}
+    void ShowMessage(const char* text) override
+    {
+        trace_.ShowMessage(text);
+        std::fprintf(stderr, "kvd: %s\n", GbkToUtf8(text).c_str());
+    }
+
+private:
+    TraceHost& trace_;
+};
+
+int RunTrace(const TraceOptions& options)
+{
+    std::FILE* probe = std::fopen(options.file.c_str(), "rb");
+    if (probe == nullptr) {
+        std::fprintf(stderr, "kvd: cannot open %s: %s\n", options.file.c_str(), std::strerror(errno));
+        return kExitFailure;
+    }
+    std::fclose(probe);
+    std::error_code error;
+    if (std::filesystem::is_directory(options.file, error)) {
+        std::fprintf(stderr, "kvd: %s is a directory\n", options.file.c_str());
+        return kExitFailure;
+    }
+
+    std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+    TraceHost trace(
+        [](std::string_view line) {
+            std::fwrite(line.data(), 1, line.size(), stdout);
+            std::fputc('\n', stdout);
+        },
+        options.refusals);
+    TracedMessages messages(trace);
+    SceneHost* previous = SetSceneHost(&trace);
+    {
+        SceneReader reader(messages);
+        reader.ImportFile(options.file);
+    }
+    GB_EndImport();
+    SetSceneHost(previous);
+
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "kvd: writing the trace failed\n");
+        return kExitFailure;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void AddTraceCommand(CLI::App& app, int& exitCode)
+{
+    auto options = std::make_shared<TraceOptions>();
+    CLI::App* command = app.add_subcommand(
+        "trace", "Import FILE into a recording host and print every host call as JSON Lines");
+    command->add_option("FILE", options->file, "kvd scene file")->required();
+    command->add_flag("--refuse-start", options->refusals.refuseStart, "GB_StartImport answers 0");
+    command->add_option("--refuse-object", options->refusals.refuseObject,
+                        "The N-th GB_BeginObject (from 1) answers 0")
+        ->option_text("N")
+        ->check(CLI::Range(1, INT_MAX));
+    command->add_option("--refuse-surface", options->refusals.refuseSurface,
+                        "The N-th GB_BeginSurface (from 1) answers 0")
+        ->option_text("N")
+        ->check(CLI::Range(1, INT_MAX));
+    command->callback([options, &exitCode] { exitCode = RunTrace(*options); });
+}
