@@ -63,6 +63,8 @@ const HeaderCase kHeaderCases[] = {
     {"signature count beyond the file", Raw({0x56, 0x02, 0xff, 0xff, 0xff, 0x7f, '*'}), kDamaged},
 };
 
+void PrintTo(const HeaderCase& c, std::ostream* out) { *out << c.name; }
+
 class HeaderTest : public testing::TestWithParam<HeaderCase> {};
 
 TEST_P(HeaderTest, StartsTheImportOnlyForAnAcceptedHeader)
