@@ -73,6 +73,13 @@ const MaterialCase kMaterialCases[] = {
     {"frame without list tag", {.listTag = 343, .materials = {{.name = "lost"}}}, {}},
     {"empty frame", {}, {}},
     {"end word of any value", {.materials = {{.name = "a"}}, .endWord = 65535}, {{"a"}}},
+    // Strings: the text ends at the first NUL within the count, keeps at
+    // most 83 bytes, and the next field starts where the count says.
+    {"name count 200", Section({{.name = KvdString::Raw(200, std::string(199, 'n') + '\0')}}), {{std::string(83, 'n')}}},
+    {"name count 84", Section({{.name = std::string(83, 'n')}}), {{std::string(83, 'n')}}},
+    {"name without NUL within its count", Section({{.name = KvdString::Raw(5, "abcde")}}), {{"abcde"}}},
+    {"name with bytes after its NUL", Section({{.name = KvdString::Raw(8, std::string_view("ab\0cdefg", 8))}}), {{"ab"}}},
+    {"name count 0", Section({{.name = KvdString::Raw(0, "")}}), {{""}}},
     // The record and its optional items.
     {"bare record", Section({{}}), {{""}}},
     {"slots one off their tags", Section({{.nameSlot = 351, .classSlot = 354, .mapSlot = 600, .subMaterialSlot = 345}}),

@@ -49,6 +49,9 @@ std::vector<std::string> SessionTrace(ScriptedUserInterface& ui, HostRefusals re
 std::string WriteTempFile(const std::vector<uint8_t>& bytes, std::string_view name)
 {
     std::filesystem::path path = std::filesystem::path(testing::TempDir()) / name;
+    // A new file, not one truncated in place: some file systems flush a
+    // truncated file on close, which costs milliseconds per file.
+    std::filesystem::remove(path);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     EXPECT_NE(file, nullptr) << path;
     if (file != nullptr) {
