@@ -1,0 +1,295 @@
+#include "tools/export/GltfExport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+
+#include "plugin/GbkText.h"
+#include "tools/export/CameraPose.h"
+#include "tools/export/IndexedMesh.h"
+#include "tools/export/TextureReference.h"
+#include "tools/scene/Bounds.h"
+
+namespace {
+
+constexpr int kArrayBuffer = 34962;
+constexpr int kElementArrayBuffer = 34963;
+constexpr int kTriangles = 4;
+// Indices may not hold the largest value of their type (primitive restart).
+constexpr size_t kMaxShortIndexedVertices = 65535;
+
+std::string TextField(const char* field, size_t capacity)
+{
+    return std::string(field, strnlen(field, capacity));
+}
+
+// glTF colour factors lie in [0, 1]; a value the file holds outside it (or
+// not a number) is brought to the nearest end. The stored values stay in
+// the material's extras.
+double UnitInterval(float value)
+{
+    if (std::isnan(value))
+        return 0.0;
+    return std::clamp(static_cast<double>(value), 0.0, 1.0);
+}
+
+tinygltf::Value ColourValue(const float (&colour)[3])
+{
+    return tinygltf::Value(tinygltf::Value::Array{tinygltf::Value(static_cast<double>(colour[0])),
+                                                  tinygltf::Value(static_cast<double>(colour[1])),
+                                                  tinygltf::Value(static_cast<double>(colour[2]))});
+}
+
+class GltfBuilder {
+public:
+    GltfBuilder(const SceneModel& scene, const ExportOptions& options, ExportStats& stats)
+        : scene_(scene), options_(options), stats_(stats)
+    {
+    }
+
+    tinygltf::Model Build()
+    {
+        model_.asset.version = "2.0";
+        model_.asset.generator = options_.generator;
+        for (const tagMaterial& material : scene_.materials)
+            AddMaterial(material);
+        for (size_t i = 0; i < scene_.objects.size(); ++i)
+            AddObject(scene_.objects[i], i);
+        for (const SceneCamera& camera : scene_.cameras)
+            AddCamera(camera);
+        if (!buffer_.empty()) {
+            tinygltf::Buffer buffer;
+            buffer.data = std::move(buffer_);
+            model_.buffers.push_back(std::move(buffer));
+        }
+        if (!model_.nodes.empty()) {
+            tinygltf::Scene gltfScene;
+            for (size_t i = 0; i < model_.nodes.size(); ++i)
+                gltfScene.nodes.push_back(static_cast<int>(i));
+            model_.scenes.push_back(std::move(gltfScene));
+            model_.defaultScene = 0;
+        }
+        return std::move(model_);
+    }
+
+private:
+    // The texture of an image file name, shared by every material naming it.
+    int TextureFor(const std::string& uri)
+    {
+        auto [where, inserted] = textures_.try_emplace(uri, static_cast<int>(model_.textures.size()));
+        if (inserted) {
+            tinygltf::Image image;
+            image.uri = uri;
+            model_.images.push_back(std::move(image));
+            tinygltf::Texture texture;
+            texture.source = static_cast<int>(model_.images.size()) - 1;
+            model_.textures.push_back(std::move(texture));
+        }
+        return where->second;
+    }
+
+    void AddMaterial(const tagMaterial& host)
+    {
+        tinygltf::Material material;
+        material.name = GbkToUtf8(TextField(host.name, sizeof host.name));
+        material.pbrMetallicRoughness.baseColorFactor = {UnitInterval(host.colour2[0]),
+                                                         UnitInterval(host.colour2[1]),
+                                                         UnitInterval(host.colour2[2]), 1.0};
+        // The host's materials are plain coloured surfaces, not metals.
+        material.pbrMetallicRoughness.metallicFactor = 0.0;
+        material.pbrMetallicRoughness.roughnessFactor = 1.0;
+
+        tinygltf::Value::Object extras;
+        extras["ambientColor"] = ColourValue(host.colour1);
+        extras["diffuseColor"] = ColourValue(host.colour2);
+        extras["specularColor"] = ColourValue(host.colour3);
+        extras["scalar1"] = tinygltf::Value(host.scalar1);
+        extras["shadeCode"] = tinygltf::Value(host.shadeCode);
+        extras["reserved2"] = tinygltf::Value(host.reserved2);
+
+        const std::string first = TextField(host.firstTexture, sizeof host.firstTexture);
+        if (!first.empty()) {
+            extras["firstTexture"] = tinygltf::Value(GbkToUtf8(first));
+            material.pbrMetallicRoughness.baseColorTexture.index =
+                TextureFor(PathToUri(RelativeTexturePath(first)));
+        }
+        // A bump (height) image is not a normal map, and is often a BMP or TIF
+        // that glTF cannot hold: it is kept as a reference by URI that tools
+        // can follow, not wired into normalTexture.
+        const std::string second = TextField(host.secondTexture, sizeof host.secondTexture);
+        if (!second.empty()) {
+            extras["secondTexture"] = tinygltf::Value(GbkToUtf8(second));
+            tinygltf::Value::Object bump;
+            bump["uri"] = tinygltf::Value(PathToUri(RelativeTexturePath(second)));
+            extras["bumpTexture"] = tinygltf::Value(std::move(bump));
+        }
+        material.extras = tinygltf::Value(std::move(extras));
+        model_.materials.push_back(std::move(material));
+    }
+
+    int AddBufferView(const void* data, size_t size, int target)
+    {
+        // Every view starts 4-byte aligned, as float and index data need.
+        buffer_.resize((buffer_.size() + 3) & ~size_t{3}, 0);
+        tinygltf::BufferView view;
+        view.buffer = 0;
+        view.byteOffset = buffer_.size();
+        view.byteLength = size;
+        view.target = target;
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        buffer_.insert(buffer_.end(), bytes, bytes + size);
+        model_.bufferViews.push_back(view);
+        return static_cast<int>(model_.bufferViews.size()) - 1;
+    }
+
+    int AddPositions(const IndexedMesh& mesh)
+    {
+        tinygltf::Accessor accessor;
+        accessor.bufferView = AddBufferView(mesh.positions.data(), mesh.positions.size() * sizeof(float),
+                                            kArrayBuffer);
+        accessor.componentType = TINYGLTF_COMPONENT_TYPE_FLOAT;
+        accessor.type = TINYGLTF_TYPE_VEC3;
+        accessor.count = mesh.vertexCount();
+        Bounds box;
+        for (size_t i = 0; i < mesh.positions.size(); i += 3)
+            box.Add(mesh.positions[i], mesh.positions[i + 1], mesh.positions[i + 2]);
+        accessor.minValues.assign(box.min.begin(), box.min.end());
+        accessor.maxValues.assign(box.max.begin(), box.max.end());
+        sceneBounds_.Add(box);
+        model_.accessors.push_back(std::move(accessor));
+        return static_cast<int>(model_.accessors.size()) - 1;
+    }
+
+    int AddTexCoords(const IndexedMesh& mesh)
+    {
+        tinygltf::Accessor accessor;
+        accessor.bufferView = AddBufferView(mesh.texCoords.data(), mesh.texCoords.size() * sizeof(float),
+                                            kArrayBuffer);
+        accessor.componentType = TINYGLTF_COMPONENT_TYPE_FLOAT;
+        accessor.type = TINYGLTF_TYPE_VEC2;
+        accessor.count = mesh.vertexCount();
+        model_.accessors.push_back(std::move(accessor));
+        return static_cast<int>(model_.accessors.size()) - 1;
+    }
+
+    int AddIndices(const IndexedMesh& mesh)
+    {
+        tinygltf::Accessor accessor;
+        if (mesh.vertexCount() < kMaxShortIndexedVertices) {
+            std::vector<uint16_t> shortIndices(mesh.indices.begin(), mesh.indices.end());
+            accessor.bufferView = AddBufferView(shortIndices.data(), shortIndices.size() * sizeof(uint16_t),
+                                                kElementArrayBuffer);
+            accessor.componentType = TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT;
+        } else {
+            accessor.bufferView = AddBufferView(mesh.indices.data(), mesh.indices.size() * sizeof(uint32_t),
+                                                kElementArrayBuffer);
+            accessor.componentType = TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT;
+        }
+        accessor.type = TINYGLTF_TYPE_SCALAR;
+        accessor.count = mesh.indices.size();
+        model_.accessors.push_back(std::move(accessor));
+        return static_cast<int>(model_.accessors.size()) - 1;
+    }
+
+    void AddObject(const SceneObject& object, size_t number)
+    {
+        tinygltf::Node node;
+        node.name = "object " + std::to_string(number + 1);
+        const bool textured = object.material != SceneObject::kNoSurface &&
+                              model_.materials[static_cast<size_t>(object.material)]
+                                      .pbrMetallicRoughness.baseColorTexture.index >= 0;
+        const IndexedMesh indexed = BuildIndexedMesh(object.corners, options_.axes, textured);
+        stats_.trianglesDropped += indexed.trianglesDropped;
+        // A mesh needs at least one triangle; an empty object stays a node.
+        if (!indexed.indices.empty()) {
+            tinygltf::Primitive primitive;
+            primitive.mode = kTriangles;
+            primitive.attributes["POSITION"] = AddPositions(indexed);
+            if (textured)
+                primitive.attributes["TEXCOORD_0"] = AddTexCoords(indexed);
+            primitive.indices = AddIndices(indexed);
+            primitive.material = object.material;
+            tinygltf::Mesh mesh;
+            mesh.name = node.name;
+            mesh.primitives.push_back(std::move(primitive));
+            model_.meshes.push_back(std::move(mesh));
+            node.mesh = static_cast<int>(model_.meshes.size()) - 1;
+            stats_.triangles += indexed.indices.size() / 3;
+            stats_.vertices += indexed.vertexCount();
+        }
+        model_.nodes.push_back(std::move(node));
+    }
+
+    void AddCamera(const SceneCamera& host)
+    {
+        const Vector3 eye = ToOutputAxes(host.eye[0], host.eye[1], host.eye[2], options_.axes);
+        const Vector3 target = ToOutputAxes(host.target[0], host.target[1], host.target[2], options_.axes);
+        const Vector3 up = ToOutputAxes(0.0, 0.0, 1.0, options_.axes);
+
+        tinygltf::Camera camera;
+        camera.name = GbkToUtf8(host.name);
+        camera.type = "perspective";
+        camera.perspective.yfov = VerticalFovRadians(host.fov, kCameraAspectRatio);
+        camera.perspective.aspectRatio = kCameraAspectRatio;
+        ClipRange(eye, target, camera.perspective.znear, camera.perspective.zfar);
+        model_.cameras.push_back(std::move(camera));
+
+        tinygltf::Node node;
+        node.name = GbkToUtf8(host.name);
+        node.camera = static_cast<int>(model_.cameras.size()) - 1;
+        if (std::isfinite(eye[0]) && std::isfinite(eye[1]) && std::isfinite(eye[2])) {
+            node.translation.assign(eye.begin(), eye.end());
+            if (std::isfinite(target[0]) && std::isfinite(target[1]) && std::isfinite(target[2])) {
+                const Quaternion rotation = LookAtRotation(eye, target, up);
+                node.rotation.assign(rotation.begin(), rotation.end());
+            }
+        }
+        model_.nodes.push_back(std::move(node));
+    }
+
+    // Far enough to see the whole scene and the target from the eye, near
+    // a small fraction of that, so depth precision goes where the scene is.
+    void ClipRange(const Vector3& eye, const Vector3& target, double& znear, double& zfar) const
+    {
+        double reach = 1.0;
+        auto farthest = [&](const Vector3& p) {
+            double d = std::hypot(p[0] - eye[0], p[1] - eye[1], p[2] - eye[2]);
+            if (std::isfinite(d))
+                reach = std::max(reach, d);
+        };
+        farthest(target);
+        if (!sceneBounds_.empty()) {
+            for (int corner = 0; corner < 8; ++corner) {
+                farthest({corner & 1 ? sceneBounds_.max[0] : sceneBounds_.min[0],
+                          corner & 2 ? sceneBounds_.max[1] : sceneBounds_.min[1],
+                          corner & 4 ? sceneBounds_.max[2] : sceneBounds_.min[2]});
+            }
+        }
+        zfar = 2.0 * reach;
+        znear = zfar * 1e-5;
+    }
+
+    const SceneModel& scene_;
+    const ExportOptions& options_;
+    ExportStats& stats_;
+    tinygltf::Model model_;
+    std::vector<unsigned char> buffer_;
+    std::map<std::string, int> textures_;
+    Bounds sceneBounds_;
+};
+
+}  // namespace
+
+tinygltf::Model BuildGltfModel(const SceneModel& scene, const ExportOptions& options, ExportStats& stats)
+{
+    return GltfBuilder(scene, options, stats).Build();
+}
+
+bool WriteGltf(const tinygltf::Model& model, bool binary, std::ostream& out)
+{
+    tinygltf::TinyGLTF writer;
+    // Images are referenced by URI only; nothing is read, encoded or embedded.
+    writer.SetImageWriter(nullptr, nullptr);
+    return writer.WriteGltfSceneToStream(&model, out, !binary, binary) && out.good();
+}

@@ -1,0 +1,97 @@
+#include "tools/export/IndexedMesh.h"
+
+#include <cmath>
+
+#include <meshoptimizer.h>
+
+namespace {
+constexpr size_t kCornerFloats = 3;
+constexpr size_t kTriangleFloats = 9;
+constexpr size_t kTexCoordFloats = 2;
+
+bool AllFinite(const float* values, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        if (!std::isfinite(values[i]))
+            return false;
+    }
+    return true;
+}
+
+// Box projection of one triangle (source axes, Z up): the image stands
+// upright on walls and is not mirrored on faces that look the other way.
+void ProjectTriangle(const float* t, float* uv)
+{
+    const double e1[3] = {double(t[3]) - t[0], double(t[4]) - t[1], double(t[5]) - t[2]};
+    const double e2[3] = {double(t[6]) - t[0], double(t[7]) - t[1], double(t[8]) - t[2]};
+    const double n[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+                         e1[0] * e2[1] - e1[1] * e2[0]};
+    const double ax = std::fabs(n[0]), ay = std::fabs(n[1]), az = std::fabs(n[2]);
+    for (int c = 0; c < 3; ++c) {
+        const double x = t[c * 3], y = t[c * 3 + 1], z = t[c * 3 + 2];
+        double u, v;   // v grows upward in the image
+        if (ax > ay && ax >= az) {
+            u = n[0] > 0 ? y : -y;
+            v = z;
+        } else if (ay >= az && ay >= ax && ay > 0) {
+            u = n[1] > 0 ? -x : x;
+            v = z;
+        } else {
+            u = x;
+            v = n[2] >= 0 ? y : -y;
+        }
+        // Texture rows run downward, hence -v.
+        uv[c * 2] = static_cast<float>(u / kTextureTileSize);
+        uv[c * 2 + 1] = static_cast<float>(-v / kTextureTileSize);
+    }
+}
+}  // namespace
+
+IndexedMesh BuildIndexedMesh(const std::vector<float>& corners, AxisMode axes, bool withTexCoords)
+{
+    IndexedMesh mesh;
+    // Corners in output axes, finite triangles only.
+    std::vector<float> kept;
+    std::vector<float> keptUv;
+    kept.reserve(corners.size());
+    for (size_t t = 0; t + kTriangleFloats <= corners.size(); t += kTriangleFloats) {
+        const float* triangle = corners.data() + t;
+        if (!AllFinite(triangle, kTriangleFloats)) {
+            ++mesh.trianglesDropped;
+            continue;
+        }
+        for (size_t c = 0; c < 3; ++c) {
+            const float* p = triangle + c * kCornerFloats;
+            // Widened floats round back exactly.
+            for (double value : ToOutputAxes(p[0], p[1], p[2], axes))
+                kept.push_back(static_cast<float>(value));
+        }
+        if (withTexCoords) {
+            float uv[6];
+            ProjectTriangle(triangle, uv);
+            keptUv.insert(keptUv.end(), uv, uv + 6);
+        }
+    }
+
+    const size_t cornerCount = kept.size() / kCornerFloats;
+    if (cornerCount == 0)
+        return mesh;
+    // Corners with the same bytes become one vertex (0.0 and -0.0 stay apart,
+    // so no coordinate changes sign).
+    std::vector<meshopt_Stream> streams = {{kept.data(), sizeof(float) * kCornerFloats, sizeof(float) * kCornerFloats}};
+    if (withTexCoords)
+        streams.push_back({keptUv.data(), sizeof(float) * kTexCoordFloats, sizeof(float) * kTexCoordFloats});
+    std::vector<unsigned int> remap(cornerCount);
+    const size_t vertexCount = meshopt_generateVertexRemapMulti(remap.data(), nullptr, cornerCount, cornerCount,
+                                                                streams.data(), streams.size());
+    mesh.positions.resize(vertexCount * kCornerFloats);
+    meshopt_remapVertexBuffer(mesh.positions.data(), kept.data(), cornerCount, sizeof(float) * kCornerFloats,
+                              remap.data());
+    if (withTexCoords) {
+        mesh.texCoords.resize(vertexCount * kTexCoordFloats);
+        meshopt_remapVertexBuffer(mesh.texCoords.data(), keptUv.data(), cornerCount,
+                                  sizeof(float) * kTexCoordFloats, remap.data());
+    }
+    mesh.indices.assign(remap.begin(), remap.end());
+    return mesh;
+}

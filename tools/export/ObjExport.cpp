@@ -1,0 +1,137 @@
+#include "tools/export/ObjExport.h"
+
+#include <charconv>
+#include <cstring>
+#include <set>
+#include <vector>
+
+#include "plugin/GbkText.h"
+#include "tools/export/IndexedMesh.h"
+#include "tools/export/TextureReference.h"
+
+namespace {
+
+std::string TextField(const char* field, size_t capacity)
+{
+    return std::string(field, strnlen(field, capacity));
+}
+
+// The shortest text that reads back as the same float.
+void PutFloat(std::ostream& out, float value)
+{
+    char text[32];
+    auto result = std::to_chars(text, text + sizeof text, value);
+    out.write(text, result.ptr - text);
+}
+
+void PutColour(std::ostream& out, const char* keyword, const float (&colour)[3])
+{
+    out << keyword;
+    for (float c : colour) {
+        out << ' ';
+        PutFloat(out, c);
+    }
+    out << '\n';
+}
+
+// Material names as tokens, kept apart by a number where two would meet.
+std::vector<std::string> MaterialNames(const SceneModel& scene)
+{
+    std::vector<std::string> names;
+    std::set<std::string> taken;
+    for (size_t i = 0; i < scene.materials.size(); ++i) {
+        const tagMaterial& material = scene.materials[i];
+        const std::string base = ObjToken(GbkToUtf8(TextField(material.name, sizeof material.name)),
+                                          "material_" + std::to_string(i + 1));
+        std::string name = base;
+        for (int n = 2; !taken.insert(name).second; ++n)
+            name = base + "_" + std::to_string(n);
+        names.push_back(name);
+    }
+    return names;
+}
+
+void WriteMaterial(std::ostream& mtl, const tagMaterial& material, const std::string& name)
+{
+    mtl << "newmtl " << name << '\n';
+    PutColour(mtl, "Ka", material.colour1);
+    PutColour(mtl, "Kd", material.colour2);
+    PutColour(mtl, "Ks", material.colour3);
+    mtl << "d 1\nillum 2\n";
+    const std::string first = TextField(material.firstTexture, sizeof material.firstTexture);
+    if (!first.empty())
+        mtl << "map_Kd " << RelativeTexturePath(first) << '\n';
+    const std::string second = TextField(material.secondTexture, sizeof material.secondTexture);
+    if (!second.empty())
+        mtl << "map_bump " << RelativeTexturePath(second) << '\n';
+    mtl << '\n';
+}
+
+}  // namespace
+
+std::string ObjToken(const std::string& utf8, const std::string& fallback)
+{
+    std::string token = utf8;
+    for (char& c : token) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= ' ' || byte == 0x7F)
+            c = '_';
+    }
+    return token.empty() ? fallback : token;
+}
+
+void WriteObj(const SceneModel& scene, const ExportOptions& options, const std::string& mtlFileName,
+              std::ostream& obj, std::ostream& mtl, ExportStats& stats)
+{
+    const std::vector<std::string> materialNames = MaterialNames(scene);
+    mtl << "# " << options.generator << '\n';
+    for (size_t i = 0; i < scene.materials.size(); ++i)
+        WriteMaterial(mtl, scene.materials[i], materialNames[i]);
+
+    obj << "# " << options.generator << '\n';
+    if (!scene.materials.empty())
+        obj << "mtllib " << mtlFileName << '\n';
+    // OBJ counts vertices and texture coordinates from 1 across the file.
+    uint64_t firstVertex = 1;
+    uint64_t firstTexCoord = 1;
+    for (size_t i = 0; i < scene.objects.size(); ++i) {
+        const SceneObject& object = scene.objects[i];
+        const bool textured = object.material != SceneObject::kNoSurface &&
+                              scene.materials[static_cast<size_t>(object.material)].firstTexture[0] != '\0';
+        const IndexedMesh mesh = BuildIndexedMesh(object.corners, options.axes, textured);
+        stats.trianglesDropped += mesh.trianglesDropped;
+        obj << "o object_" << (i + 1) << '\n';
+        for (size_t v = 0; v < mesh.positions.size(); v += 3) {
+            obj << 'v';
+            for (size_t c = 0; c < 3; ++c) {
+                obj << ' ';
+                PutFloat(obj, mesh.positions[v + c]);
+            }
+            obj << '\n';
+        }
+        // OBJ's v runs up the image, glTF's down.
+        for (size_t t = 0; t < mesh.texCoords.size(); t += 2) {
+            obj << "vt ";
+            PutFloat(obj, mesh.texCoords[t]);
+            obj << ' ';
+            PutFloat(obj, -mesh.texCoords[t + 1]);
+            obj << '\n';
+        }
+        if (object.material != SceneObject::kNoSurface)
+            obj << "usemtl " << materialNames[static_cast<size_t>(object.material)] << '\n';
+        for (size_t t = 0; t < mesh.indices.size(); t += 3) {
+            obj << 'f';
+            for (size_t c = 0; c < 3; ++c) {
+                obj << ' ' << firstVertex + mesh.indices[t + c];
+                if (textured)
+                    obj << '/' << firstTexCoord + mesh.indices[t + c];
+            }
+            obj << '\n';
+        }
+        if (textured)
+            firstTexCoord += mesh.vertexCount();
+        firstVertex += mesh.vertexCount();
+        stats.triangles += mesh.indices.size() / 3;
+        stats.vertices += mesh.vertexCount();
+    }
+}

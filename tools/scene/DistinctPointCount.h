@@ -1,0 +1,27 @@
+// Counts the distinct vertices of one object from the pointers the host is
+// given. The reader hands the host the same pointer for corners that share a
+// vertex, and the vertices of a mesh lie in one array, so one bit per array
+// slot, kept relative to the first pointer seen, is enough.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "host/Point3d.h"
+
+class DistinctPointCount {
+public:
+    void Reset();
+    void Add(const Point3d* point);
+    uint64_t count() const { return count_; }
+
+private:
+    // Slots at or after the first pointer, and slots before it.
+    static bool Mark(std::vector<uint64_t>& bits, uint64_t slot);
+
+    uintptr_t base_ = 0;
+    bool hasBase_ = false;
+    std::vector<uint64_t> after_;
+    std::vector<uint64_t> before_;
+    uint64_t count_ = 0;
+};

@@ -1,0 +1,98 @@
+#include "tools/scene/SceneImport.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "host/SceneBuilder.h"
+#include "reader/SceneReader.h"
+#include "reader/UserTexts.h"
+
+namespace {
+
+class CollectedMessages final : public MessageSink {
+public:
+    explicit CollectedMessages(std::vector<std::string>& messages) : messages_(messages) {}
+    void ShowMessage(const char* text) override { messages_.emplace_back(text); }
+
+private:
+    std::vector<std::string>& messages_;
+};
+
+// Installs a host for as long as it lives.
+class InstalledHost {
+public:
+    explicit InstalledHost(SceneHost& host) : previous_(SetSceneHost(&host)) {}
+    ~InstalledHost() { SetSceneHost(previous_); }
+    InstalledHost(const InstalledHost&) = delete;
+    InstalledHost& operator=(const InstalledHost&) = delete;
+
+private:
+    SceneHost* previous_;
+};
+
+// Opens the file once up front, so that "cannot open" is told apart from a
+// rejected header, and a directory is not taken for an empty file.
+bool CheckReadable(const std::string& path, ImportReport& report)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        report.openError = "is a directory";
+        return false;
+    }
+    std::FILE* probe = std::fopen(path.c_str(), "rb");
+    if (probe == nullptr) {
+        report.openError = std::strerror(errno);
+        return false;
+    }
+    std::fclose(probe);
+    uintmax_t size = std::filesystem::file_size(path, error);
+    report.fileSize = error ? 0 : static_cast<uint64_t>(size);
+    return true;
+}
+
+}  // namespace
+
+ImportReport ImportScene(const std::string& path, SceneHost& host, ProgressSink* progress)
+{
+    ImportReport report;
+    if (!CheckReadable(path, report))
+        return report;
+
+    CollectedMessages messages(report.messages);
+    SceneReader reader(messages);
+    int imported = 0;
+    if (progress != nullptr) {
+        ProgressHost watched(host, reader, report.fileSize, *progress);
+        InstalledHost installed(watched);
+        imported = reader.ImportFile(path);
+        GB_EndImport();
+        progress->Finish();
+    } else {
+        InstalledHost installed(host);
+        imported = reader.ImportFile(path);
+        GB_EndImport();
+    }
+
+    report.fileMaterials = reader.hostMaterials;
+    if (!imported)
+        report.status = ImportStatus::Rejected;
+    else if (reader.damaged())
+        report.status = ImportStatus::Damaged;
+    else
+        report.status = ImportStatus::Complete;
+    return report;
+}
+
+std::string EnglishGloss(const std::string& message)
+{
+    if (message == texts::kFileDamaged)
+        return "the file is damaged";
+    if (message == texts::kNotSceneFile)
+        return "not a kvd scene file";
+    if (message == texts::kCameraSectionError)
+        return "the camera section does not end where expected";
+    return {};
+}

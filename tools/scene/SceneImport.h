@@ -1,0 +1,33 @@
+// Imports one kvd file into a stand-in host the way the plug-in's session
+// does (the import, then GB_EndImport), and says how it went.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/TagMaterial.h"
+#include "tools/host/SceneHost.h"
+#include "tools/scene/ImportProgress.h"
+
+enum class ImportStatus {
+    Complete,     // the whole scene body was read
+    CannotOpen,   // the file could not be opened for reading
+    Rejected,     // the header was rejected: not a kvd file, or damaged there
+    Damaged,      // the body ended early: the host has what was read before
+};
+
+struct ImportReport {
+    ImportStatus status = ImportStatus::CannotOpen;
+    std::string openError;               // why the file did not open (UTF-8)
+    std::vector<std::string> messages;   // every message shown to the user, GBK
+    uint64_t fileSize = 0;
+    // The file's materials as converted for the host, in file order.
+    std::vector<tagMaterial> fileMaterials;
+};
+
+// progress, when given, hears of the reading position while the import runs.
+ImportReport ImportScene(const std::string& path, SceneHost& host, ProgressSink* progress);
+
+// An English gloss of a message the import shows (GBK), or empty.
+std::string EnglishGloss(const std::string& message);
