@@ -1,5 +1,6 @@
 // kvd: command-line tool for kvd scene files, one verb per subcommand.
 #include "tools/kvd/Commands.h"
+#include "tools/kvd/SceneCommands.h"
 
 int main(int argc, char** argv)
 {
@@ -7,6 +8,8 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
     int exitCode = 0;
     AddTraceCommand(app, exitCode);
+    AddInfoCommand(app, exitCode);
+    AddConvertCommand(app, exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -1,0 +1,69 @@
+#include "tools/kvd/ImportDiagnostics.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include <unistd.h>
+
+#include "plugin/GbkText.h"
+#include "tools/kvd/SceneCommands.h"
+#include "tools/scene/ProgressBar.h"
+
+namespace {
+uint64_t FileSizeOrZero(const std::string& path)
+{
+    std::error_code error;
+    uintmax_t size = std::filesystem::file_size(path, error);
+    return error ? 0 : static_cast<uint64_t>(size);
+}
+}  // namespace
+
+ImportReport ImportWithProgress(const std::string& path, SceneHost& host, bool quiet)
+{
+    if (!quiet && isatty(STDERR_FILENO) && FileSizeOrZero(path) >= kProgressFileSize) {
+        TerminalProgressBar bar(stderr);
+        return ImportScene(path, host, &bar);
+    }
+    return ImportScene(path, host, nullptr);
+}
+
+std::string DescribeMessage(const std::string& gbkMessage)
+{
+    std::string text = GbkToUtf8(gbkMessage);
+    const std::string gloss = EnglishGloss(gbkMessage);
+    if (!gloss.empty() && gloss != text)
+        text += " (" + gloss + ")";
+    return text;
+}
+
+int ReportImportFailure(const std::string& path, const ImportReport& report)
+{
+    switch (report.status) {
+    case ImportStatus::Complete:
+        return 0;
+    case ImportStatus::CannotOpen:
+        std::fprintf(stderr, "kvd: cannot open %s: %s\n", path.c_str(), report.openError.c_str());
+        return kExitFailure;
+    case ImportStatus::Rejected: {
+        const std::string why = report.messages.empty() ? "header rejected" : DescribeMessage(report.messages.back());
+        std::fprintf(stderr, "kvd: %s: %s\n", path.c_str(), why.c_str());
+        return kExitFailure;
+    }
+    case ImportStatus::Damaged:
+        std::fprintf(stderr, "kvd: %s: %s; what was read before the damage is kept\n", path.c_str(),
+                     DescribeMessage(report.messages.empty() ? std::string() : report.messages.back()).c_str());
+        return kExitDamaged;
+    }
+    return kExitFailure;
+}
+
+std::string ExitCodeHelp()
+{
+    return "Exit codes:\n"
+           "  0  success\n"
+           "  1  FILE cannot be opened, or is not a kvd scene file, or its header is damaged\n"
+           "  2  usage error\n"
+           "  3  the body of FILE is damaged: the part read before the damage was used\n"
+           "  4  the output cannot be written (kvd convert)";
+}

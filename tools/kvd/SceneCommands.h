@@ -1,0 +1,17 @@
+// kvd info and kvd convert: the scene in words or JSON, and in formats every
+// 3D tool opens.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include "tools/kvd/Commands.h"
+
+// The body of the file ended early; what was read is reported or converted.
+inline constexpr int kExitDamaged = 3;
+// The output could not be written; nothing was left under its name.
+inline constexpr int kExitCannotWrite = 4;
+
+// kvd info FILE [--json]
+void AddInfoCommand(CLI::App& app, int& exitCode);
+// kvd convert FILE OUT [--keep-axes] [--quiet]
+void AddConvertCommand(CLI::App& app, int& exitCode);
