@@ -37,6 +37,7 @@ printf '\x00\x00\x00\x00\x00\x03'                      >>empty.kvd  # 0 objects,
 [ "$(wc -c <empty.kvd)" -eq 48 ] || fail "test file is not 48 bytes"
 
 printf '\x57\x02\x0e\x00\x00\x00*KOLVENDRASIT\x00' >damaged.kvd    # first tag 599
+head -c 46 empty.kvd >bad-end.kvd && printf '\x01\x03' >>bad-end.kvd  # camera section ends in 769
 
 camera='{"call":"GB_SetDefaultCamera","name":"相机1","name_hex":"cfe0bbfa31","eye":[2734,-1836.8,3832.7],"target":[9706.5,368.3,3047.6],"fov":22}'
 
@@ -67,9 +68,24 @@ expect "damaged header" out.txt <<'EOF'
 EOF
 grep -q 'QUENDARIL: 文件已破坏' err.txt || fail "message not forwarded to standard error"
 
+"$kvd" trace damaged.kvd >kvd.txt 2>kvd-err.txt
+grep -v -e GB_SceneEmpty -e '"go"' out.txt | expect "kvd trace of a damaged header" kvd.txt
+grep -q '^kvd: 文件已破坏$' kvd-err.txt || fail "kvd trace does not show the message"
+
 # A trace written to a file records the same lines.
 printf '%s\n' damaged.kvd | "$zerna" --trace trace.jsonl >/dev/null 2>&1
 expect "trace file" trace.jsonl <out.txt
+
+# A message in the middle of the import stays between the calls around it.
+printf '%s\n' bad-end.kvd | "$zerna" --trace - >out.txt 2>err.txt
+expect "camera section error" out.txt <<EOF
+{"call":"GB_SceneEmpty","result":1}
+{"call":"GB_StartImport","result":1}
+$camera
+{"message":"Output Camera Error","hex":"4f75747075742043616d657261204572726f72"}
+{"call":"GB_EndImport"}
+{"go":1}
+EOF
 
 # A refused start: the host's refusal is shown, nothing else is sent.
 printf '%s\n' empty.kvd | "$zerna" --trace - --refuse-start >out.txt 2>err.txt

@@ -47,11 +47,13 @@ int main(int argc, char** argv)
     std::string tracePath;
     int sessions = 1;
     HostRefusals refusals;
-    app.add_option("--plugin", pluginPath, "Plug-in module to load (default: QUENDARIL.so beside zerna)");
+    app.add_option("--plugin", pluginPath, "Plug-in module to load (default: QUENDARIL.so beside zerna)")
+        ->option_text("PATH");
     app.add_option("--trace", tracePath, "Write the trace of host calls to FILE ('-': standard output)")
         ->option_text("FILE|-");
     app.add_flag("--scene-not-empty", refusals.sceneNotEmpty, "GB_SceneEmpty answers 0");
-    app.add_option("--sessions", sessions, "Number of times go is called")
+    app.add_option("--sessions", sessions, "Number of times go is called (default 1)")
+        ->option_text("N")
         ->check(CLI::NonNegativeNumber);
     app.add_flag("--refuse-start", refusals.refuseStart, "GB_StartImport answers 0");
     app.add_option("--refuse-object", refusals.refuseObject,
