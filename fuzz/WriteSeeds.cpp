@@ -1,0 +1,72 @@
+// Writes the fuzzer's seed corpus: the whole test scenes, and a few inputs
+// that reach the reader's limits (nesting just past its bound), which random
+// mutation rarely builds.
+//
+//   kvd_write_seeds DIR   writes DIR/<name>.kvd for each scene
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "tests/support/WholeScenes.h"
+
+using namespace kvdwriter;
+
+namespace {
+
+constexpr int kPastNestingBound = 300;
+
+bool WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
+{
+    std::FILE* out = std::fopen(path.string().c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    return std::fclose(out) == 0 && written;
+}
+
+// Non-mesh nodes of one child each, nested past the bound.
+std::vector<uint8_t> DeepNodes()
+{
+    KvdWriter writer;
+    writer.Header({}).MaterialSection({}).U16(1).U16(0).U16(kCameraSectionEnd);
+    for (int level = 0; level < kPastNestingBound; ++level)
+        writer.U16(kNodeEntry).String("n").U16(1);
+    return writer.bytes();
+}
+
+// One material whose first map nests maps past the bound.
+std::vector<uint8_t> DeepMaps()
+{
+    KvdWriter writer;
+    writer.Header({}).U16(kMaterialSection).U16(kMaterialList).U16(1);
+    writer.U16(0).U16(0).U16(0).U16(0);
+    for (int i = 0; i < 13; ++i)
+        writer.F32(0.5f);
+    writer.U16(kMapList).U16(1);
+    for (int level = 0; level < kPastNestingBound; ++level)
+        writer.U16(kFirstTextureMap).U16(0).U16(0).U16(0).U32(0).U16(kMapList).U16(1);
+    return writer.bytes();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: kvd_write_seeds DIR\n");
+        return 2;
+    }
+    std::filesystem::path dir = argv[1];
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    bool ok = true;
+    for (const NamedScene& scene : WholeScenes())
+        ok = WriteFile(dir / (scene.name + ".kvd"), SceneBytes(scene.scene)) && ok;
+    ok = WriteFile(dir / "deep-nodes.kvd", DeepNodes()) && ok;
+    ok = WriteFile(dir / "deep-maps.kvd", DeepMaps()) && ok;
+    if (!ok) {
+        std::fprintf(stderr, "kvd_write_seeds: cannot write into %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer target with clang (preset fuzz) and runs it.
+#
+#   fuzz/run.sh smoke            one minute from the seed scenes (what ctest runs)
+#   fuzz/run.sh long [SECONDS]   the long run on one core (default 1800 s); its
+#                                corpus grows in BUILD/corpus across runs
+#   fuzz/run.sh repro FILE...    runs the target once on each file
+#   fuzz/run.sh build            only builds
+#
+# BUILD is $KVD_FUZZ_BUILD_DIR, by default build-fuzz/ in the repository.
+# Crashing inputs land in BUILD/artifacts/; each fault they show is fixed in
+# the reader and kept as a regression test.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(dirname "$here")"
+build="${KVD_FUZZ_BUILD_DIR:-$root/build-fuzz}"
+mode="${1:-smoke}"
+
+if ! command -v clang++ >/dev/null; then
+    echo "fuzz/run.sh: clang++ is missing (apt-get install clang libclang-rt-14-dev)" >&2
+    exit 1
+fi
+
+mkdir -p "$build"
+cmake --preset fuzz -S "$root" -B "$build" >"$build/configure.log" 2>&1 ||
+    { cat "$build/configure.log" >&2; exit 1; }
+cmake --build "$build" --target kvd_fuzz kvd_write_seeds
+"$build/bin/kvd_write_seeds" "$build/seeds"
+mkdir -p "$build/artifacts" "$build/corpus"
+
+options=(-dict="$here/kvd.dict" -max_len=32768 -timeout=10 -rss_limit_mb=2048
+         -artifact_prefix="$build/artifacts/" -print_final_stats=1)
+case "$mode" in
+build)
+    ;;
+smoke)
+    # A fresh corpus each time, so every smoke run starts from the seeds alone.
+    rm -rf "$build/smoke-corpus"
+    mkdir -p "$build/smoke-corpus"
+    "$build/bin/kvd_fuzz" "${options[@]}" -max_total_time=60 \
+        "$build/smoke-corpus" "$build/seeds"
+    ;;
+long)
+    seconds="${2:-1800}"
+    "$build/bin/kvd_fuzz" "${options[@]}" -max_total_time="$seconds" \
+        "$build/corpus" "$build/seeds" 2>&1 | tee "$build/long-run.log"
+    echo "corpus: $(ls "$build/corpus" | wc -l) files in $build/corpus"
+    ;;
+repro)
+    shift
+    "$build/bin/kvd_fuzz" "$@"
+    ;;
+*)
+    sed -n '2,13p' "$0" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,19 @@
+// Runs one import session over bytes in memory with a CheckingHost: the
+// reader imports the bytes, then the session ends the host's import, as the
+// plug-in's session does for a chosen file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "tests/support/CheckingHost.h"
+
+struct CheckedImportResult {
+    int imported = 0;        // ImportBytes' result
+    bool damaged = false;    // the reader met the end of the input or its nesting bound
+};
+
+// Installs host for the session and checks its end (FinishSession).
+CheckedImportResult RunCheckedImport(CheckingHost& host, const uint8_t* data, size_t size);
+CheckedImportResult RunCheckedImport(CheckingHost& host, const std::vector<uint8_t>& bytes);
