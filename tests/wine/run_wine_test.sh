@@ -1,0 +1,331 @@
+#!/usr/bin/env bash
+# End-to-end test of the Windows build: zerna.exe loads QUENDARIL.dll under
+# Wine in a virtual X display, and xdotool answers the plug-in's boxes and
+# dialog the way a person would. Four sessions:
+#   question-no  scene not empty, answer No: go returns 0, only GB_SceneEmpty
+#   import       answer Yes, type the scene's path: the same host calls as
+#                the Linux `kvd trace` of that file
+#   cancel       empty scene, no question, cancel the dialog: go returns 0
+#   damaged      a bad first tag: a box captioned QUENDARIL, OK, then
+#                GB_EndImport, go returns 1
+# Also checks that the module exports go alone and imports only the host and
+# system DLLs. Screenshots and traces are kept in WORK_DIR.
+#
+# Usage: run_wine_test.sh WIN_BIN_DIR NATIVE_BIN_DIR [WORK_DIR]
+#   WIN_BIN_DIR     folder of zerna.exe and QUENDARIL.dll (build-win64/bin)
+#   NATIVE_BIN_DIR  folder of kvd and kvd_wine_scenes (build/bin)
+#   WORK_DIR        default: WIN_BIN_DIR/../wine-test (emptied first)
+set -u
+
+win_bin=$(cd "${1:?usage: run_wine_test.sh WIN_BIN_DIR NATIVE_BIN_DIR [WORK_DIR]}" && pwd) || exit 2
+native_bin=$(cd "${2:?usage: run_wine_test.sh WIN_BIN_DIR NATIVE_BIN_DIR [WORK_DIR]}" && pwd) || exit 2
+work=${3:-$win_bin/../wine-test}
+
+# Steps that wait for a window or a process give up after these many seconds.
+readonly window_timeout=30
+readonly session_timeout=60
+readonly boot_timeout=180
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+note() { echo "-- $*"; }
+
+find_tool() {
+    local candidate
+    for candidate in "$@"; do
+        if [ -x "$candidate" ]; then echo "$candidate"; return 0; fi
+        if command -v "$candidate" >/dev/null 2>&1; then command -v "$candidate"; return 0; fi
+    done
+    return 1
+}
+
+wine=$(find_tool wine64 /usr/lib/wine/wine64 wine) || { echo "wine64 is not installed"; exit 1; }
+wineserver=$(find_tool wineserver /usr/lib/wine/wineserver) || { echo "wineserver is not installed"; exit 1; }
+objdump=$(find_tool x86_64-w64-mingw32-objdump) || { echo "x86_64-w64-mingw32-objdump is not installed"; exit 1; }
+for tool in Xvfb xdotool import setxkbmap; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "$tool is not installed"; exit 1; }
+done
+for file in "$win_bin/zerna.exe" "$win_bin/QUENDARIL.dll" "$native_bin/kvd" "$native_bin/kvd_wine_scenes"; do
+    [ -e "$file" ] || { echo "missing $file: build the default and win64 presets first"; exit 1; }
+done
+
+rm -rf "$work"
+mkdir -p "$work/scenes" "$work/home" "$work/sessions" || exit 1
+work=$(cd "$work" && pwd)
+
+# ---------------------------------------------------------------------------
+# The module's export and import tables.
+
+dll_table=$("$objdump" -p "$win_bin/QUENDARIL.dll")
+exports=$(printf '%s\n' "$dll_table" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+          sed -n 's/^[[:space:]]*\[ *[0-9]*\] \(.*\)$/\1/p')
+one_line() { printf '%s' "$1" | tr '\n' ' '; }
+[ "$exports" = go ] || fail "QUENDARIL.dll exports '$(one_line "$exports")' instead of go alone"
+system_dlls='^(kernel32|user32|comdlg32|comctl32|ole32|msvcrt|advapi32|shell32|gdi32)\.dll$'
+imports=$(printf '%s\n' "$dll_table" | sed -n 's/^[[:space:]]*DLL Name: //p')
+printf '%s\n' "$imports" | grep -qx zerna.exe || fail "QUENDARIL.dll does not import from zerna.exe"
+for dll in $imports; do
+    [ "$dll" = zerna.exe ] && continue
+    printf '%s\n' "$dll" | grep -Eiq "$system_dlls" ||
+        fail "QUENDARIL.dll needs $dll, which is not a system DLL"
+done
+for dll in $("$objdump" -p "$win_bin/zerna.exe" | sed -n 's/^[[:space:]]*DLL Name: //p'); do
+    printf '%s\n' "$dll" | grep -Eiq "$system_dlls" ||
+        fail "zerna.exe needs $dll, which is not a system DLL"
+done
+note "QUENDARIL.dll exports: $(one_line "$exports"); imports: $(one_line "$imports")"
+
+# ---------------------------------------------------------------------------
+# The display and the Wine prefix, both this test's own and always ended.
+
+xvfb_pid=""
+wineserver_pid=""
+session_pid=""
+cleanup() {
+    [ -n "$session_pid" ] && kill "$session_pid" 2>/dev/null
+    if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+        timeout 15 "$wineserver" -k >/dev/null 2>&1
+    fi
+    if [ -n "$wineserver_pid" ] && kill -0 "$wineserver_pid" 2>/dev/null; then
+        kill "$wineserver_pid" 2>/dev/null
+        sleep 1
+        kill -KILL "$wineserver_pid" 2>/dev/null
+    fi
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
+    fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+export HOME=$work/home
+export WINEPREFIX=$work/prefix
+export WINEARCH=win64
+# Quiet, but with the message boxes' texts in the log; no installer dialogs.
+export WINEDEBUG=-all,trace+msgbox
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# The "A" functions decode GBK only when Wine's code page is 936, which it
+# derives from a Chinese Unix locale.
+chinese_locale=no
+if locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8'; then
+    export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+    chinese_locale=yes
+else
+    export LANG=C.UTF-8 LC_ALL=C.UTF-8
+    note "no zh_CN.UTF-8 locale: the texts of the boxes are not checked"
+fi
+unset WINESERVER WINELOADER
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" \
+    </dev/null >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+[ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+DISPLAY=:$(head -n 1 "$work/display")
+export DISPLAY
+# xdotool types with the server's keymap: a US one types ':' and '\' right.
+timeout 10 setxkbmap us || note "setxkbmap failed; typing paths may go wrong"
+
+note "creating the Wine prefix"
+started=$SECONDS
+timeout "$boot_timeout" "$wine" wineboot -u </dev/null >"$work/wineboot.log" 2>&1 ||
+    { echo "wineboot failed or timed out"; tail -20 "$work/wineboot.log"; exit 1; }
+timeout 60 "$wineserver" -w || note "the prefix's first wineserver did not end by itself"
+note "prefix ready in $((SECONDS - started)) s"
+# One persistent server for the sessions, started here so its id is known.
+"$wineserver" -f -p </dev/null >"$work/wineserver.log" 2>&1 &
+wineserver_pid=$!
+
+"$native_bin/kvd_wine_scenes" "$work/scenes" || { echo "cannot write the test scenes"; exit 1; }
+
+# ---------------------------------------------------------------------------
+# Helpers for one session.
+
+# Z:\... for a Unix path: Wine's Z: drive is the Unix root.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+# start_session NAME [zerna options]: starts zerna.exe in the scenes folder,
+# where the file dialog opens; its trace goes to sessions/NAME.jsonl.
+start_session() {
+    local name=$1
+    shift
+    current=$name
+    (cd "$work/scenes" &&
+        exec timeout "$session_timeout" "$wine" "$win_bin/zerna.exe" \
+            --trace "$(windows_path "$work/sessions/$name.jsonl")" "$@") \
+        </dev/null >"$work/sessions/$name.out" 2>"$work/sessions/$name.err" &
+    session_pid=$!
+}
+
+# Sets window to the visible window of the session whose title matches
+# TITLES: shell patterns, '|' between them.
+window=""
+wait_window() {
+    local titles=$1 deadline=$((SECONDS + window_timeout)) id title pattern
+    local -a patterns
+    IFS='|' read -r -a patterns <<<"$titles"
+    window=""
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        for id in $(xdotool search --onlyvisible --classname 'zerna\.exe' 2>/dev/null); do
+            title=$(xdotool getwindowname "$id" 2>/dev/null) || continue
+            for pattern in "${patterns[@]}"; do
+                # shellcheck disable=SC2053  # the pattern is meant to glob
+                if [[ $title == $pattern ]]; then
+                    window=$id
+                    return 0
+                fi
+            done
+        done
+        if ! kill -0 "$session_pid" 2>/dev/null; then
+            fail "$current: zerna.exe ended while waiting for a window '$titles'"
+            return 1
+        fi
+        sleep 0.2
+    done
+    fail "$current: no window '$titles' within ${window_timeout} s"
+    return 1
+}
+
+# Gives the window the keyboard and presses the keys.
+press() {
+    local id=$1
+    shift
+    timeout 10 xdotool windowfocus --sync "$id" && sleep 0.3 &&
+        timeout 10 xdotool key --clearmodifiers "$@"
+}
+
+type_text() {
+    local id=$1 text=$2
+    timeout 10 xdotool windowfocus --sync "$id" && sleep 0.3 &&
+        timeout 30 xdotool type --delay 30 --clearmodifiers "$text"
+}
+
+# Waits for the session to end; stops it after session_timeout in any case.
+end_session() {
+    local deadline=$((SECONDS + session_timeout))
+    while kill -0 "$session_pid" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do
+        sleep 0.2
+    done
+    if kill -0 "$session_pid" 2>/dev/null; then
+        fail "$current: zerna.exe did not end"
+        kill "$session_pid" 2>/dev/null
+    fi
+    wait "$session_pid" 2>/dev/null
+    session_pid=""
+    note "$current: $(tail -n 1 "$work/sessions/$current.err" 2>/dev/null)"
+}
+
+# expect_trace: the session's trace holds exactly the lines on stdin.
+expect_trace() {
+    if ! diff -u - "$work/sessions/$current.jsonl" >"$work/sessions/$current.diff" 2>&1; then
+        fail "$current: unexpected trace"
+        cut -c1-160 "$work/sessions/$current.diff" | head -20
+    fi
+}
+
+# expect_box_text UTF16: Wine logged a message box with this text, written
+# as its debug log writes UTF-16 (\XXXX per character beyond ASCII).
+expect_box_text() {
+    [ "$chinese_locale" = yes ] || return 0
+    grep -aFq "MSGBOX_OnInit L\"$1\"" "$work/sessions/$current.err" ||
+        fail "$current: no message box with the text L\"$1\""
+}
+
+screenshot() {
+    timeout 20 import -window "$1" "$work/$2" || fail "$current: screenshot $2 failed"
+}
+
+# Without code page 936 the caption's GBK bytes show as other characters.
+question_caption='3DMax输入'
+[ "$chinese_locale" = yes ] || question_caption='3DMax*'
+readonly question_caption
+# "此操作将清除当前场景，是否继续?" and "文件已破坏" as Wine logs them.
+readonly question_text='\6b64\64cd\4f5c\5c06\6e05\9664\5f53\524d\573a\666f\ff0c\662f\5426\7ee7\7eed?'
+readonly damaged_text='\6587\4ef6\5df2\7834\574f'
+# The open dialog's title, as Wine shows it in a Chinese or another locale.
+readonly dialog_titles='打开|Open'
+
+# ---------------------------------------------------------------------------
+# The sessions.
+
+note "question-no"
+start_session question-no --scene-not-empty
+if wait_window "$question_caption"; then
+    screenshot "$window" question.png
+    press "$window" n
+fi
+end_session
+expect_box_text "$question_text"
+expect_trace <<'EOF'
+{"call":"GB_SceneEmpty","result":0}
+{"go":0}
+EOF
+
+note "import"
+start_session import --scene-not-empty
+if wait_window "$question_caption"; then
+    press "$window" y
+    if wait_window "$dialog_titles"; then
+        sleep 1   # let the folder's listing be painted
+        screenshot "$window" file-dialog.png
+        type_text "$window" "$(windows_path "$work/scenes/scene.kvd")" && press "$window" Return
+    fi
+fi
+end_session
+expect_box_text "$question_text"
+"$native_bin/kvd" trace "$work/scenes/scene.kvd" >"$work/sessions/kvd-trace.jsonl" 2>/dev/null ||
+    fail "kvd trace of scene.kvd failed"
+grep '"call"' "$work/sessions/kvd-trace.jsonl" >"$work/sessions/kvd-calls.jsonl"
+grep '"call"' "$work/sessions/import.jsonl" | grep -v '"GB_SceneEmpty"' >"$work/sessions/import-calls.jsonl"
+if diff -q "$work/sessions/kvd-calls.jsonl" "$work/sessions/import-calls.jsonl" >/dev/null; then
+    note "import: $(wc -l <"$work/sessions/import-calls.jsonl") host calls, the same as kvd trace"
+else
+    fail "import: the host calls differ from kvd trace"
+    diff -u "$work/sessions/kvd-calls.jsonl" "$work/sessions/import-calls.jsonl" | cut -c1-160 | head -20
+fi
+[ "$(wc -l <"$work/sessions/kvd-calls.jsonl")" -gt 10 ] || fail "import: kvd trace made too few calls"
+[ "$(head -n 1 "$work/sessions/import.jsonl")" = '{"call":"GB_SceneEmpty","result":0}' ] ||
+    fail "import: the session did not start with GB_SceneEmpty answering 0"
+[ "$(tail -n 1 "$work/sessions/import.jsonl")" = '{"go":1}' ] || fail "import: go did not return 1"
+
+note "cancel"
+start_session cancel
+if wait_window "$dialog_titles"; then
+    press "$window" Escape
+fi
+end_session
+grep -aq MSGBOX_OnInit "$work/sessions/cancel.err" && fail "cancel: a message box was shown"
+expect_trace <<'EOF'
+{"call":"GB_SceneEmpty","result":1}
+{"go":0}
+EOF
+
+note "damaged"
+start_session damaged
+if wait_window "$dialog_titles"; then
+    type_text "$window" "$(windows_path "$work/scenes/damaged.kvd")" && press "$window" Return
+    if wait_window QUENDARIL; then
+        screenshot "$window" message.png
+        press "$window" Return
+    fi
+fi
+end_session
+expect_box_text "$damaged_text"
+expect_trace <<'EOF'
+{"call":"GB_SceneEmpty","result":1}
+{"call":"GB_EndImport"}
+{"go":1}
+EOF
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures failure(s); logs and screenshots in $work"
+    exit 1
+fi
+echo "wine end-to-end: all sessions passed; screenshots in $work"
