@@ -45,6 +45,8 @@ public:
         return static_cast<size_t>(limit_ - cursor_) >= n ? cursor_ : nullptr;
     }
     void Advance(size_t n) { cursor_ += n; }
+    // Bytes that Peek can hand out right now.
+    size_t buffered() const { return static_cast<size_t>(limit_ - cursor_); }
 
     // Passes over n bytes without keeping them. False when the input ended first.
     bool Skip(uint64_t n);

@@ -1,0 +1,356 @@
+#!/usr/bin/env python3
+"""The whole import benchmark in one run on one machine.
+
+Writes the inputs with the project's writer (bench_make_scene): a single-mesh
+kvd scene of about 4 million triangles on 2 million shared vertices, the same
+geometry as a little-endian binary PLY, and kvd scenes of 1 MB, 16 MB, 256 MB
+and 1 GB. Then times, each several times with the median reported:
+
+  (a) the read limit: fread in 1 MiB blocks touching every cache line
+  (b) kvd info: the full import through the host calls into a counting host
+  (c) the general-purpose importer reading the PLY, no post-processing
+  (d) kvd convert to .glb
+  (e) the general-purpose importer's own conversion of the PLY to .glb
+
+and reports MB/s, the ratios, peak resident memory, how (b) grows with the
+file, and whether each target is met. Every input is read once before the
+timed runs, so all of them read from the page cache.
+
+--quick runs every step on small files and checks only that the harness
+works (exit codes, outputs, both importers seeing the same triangles); it
+makes no claim about speed.
+
+    python3 bench/run.py --build-dir build-bench --data-dir /work/bench-data
+"""
+
+import argparse
+import json
+import os
+import platform
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+from pathlib import Path
+
+MB = 1_000_000
+MIB = 1 << 20
+
+# The 4-million-triangle mesh: a square grid of 1415 x 1415 shared vertices.
+FULL_GRID_SIDE = 1415
+FULL_SCALING = [1 * MB, 16 * MB, 256 * MB, 1000 * MB]
+QUICK_GRID_SIDE = 40
+QUICK_SCALING = [64_000, 256_000, 1 * MB]
+# Sizes from which time per MB must stay constant (the smallest ones are
+# dominated by process start-up).
+FULL_FLAT_FROM = 16 * MB
+
+TARGET_READ_SHARE = 0.5         # (b) throughput / (a) throughput, largest file
+TARGET_SPEEDUP = 20.0           # time (c) / time (b)
+TARGET_MEMORY_SHARE = 0.25      # peak (b) / peak (c)
+TARGET_BYTES_PER_VERTEX = 24    # peak (b) <= 24 per vertex + 16 MiB
+TARGET_MEMORY_SLACK = 16 * MIB
+TARGET_FLATNESS = 1.25          # max / min time per MB of (b), 16 MB up
+TARGET_CONVERT_SPEEDUP = 10.0   # time (e) / time (d)
+
+
+class HarnessError(Exception):
+    pass
+
+
+def run_timed(launcher, command, runs, output_path=None):
+    """Runs a command `runs` times through the launcher; returns a list of
+    (seconds, peak RSS in bytes) and the standard output of the last run."""
+    with tempfile.NamedTemporaryFile() as out:
+        process = subprocess.run([launcher, str(runs), out.name] + [str(c) for c in command],
+                                 stdin=subprocess.DEVNULL, capture_output=True, text=True)
+        if process.returncode != 0:
+            raise HarnessError("%s failed: %s" % (" ".join(map(str, command)),
+                                                  process.stderr.strip()[-500:]))
+        text = Path(out.name).read_text(errors="replace")
+    if output_path is not None and not Path(output_path).is_file():
+        raise HarnessError("%s wrote no %s" % (command[0], output_path))
+    samples = [(float(m.group(1)), int(m.group(2)))
+               for m in re.finditer(r"seconds (\S+) peak_bytes (\d+)", process.stdout)]
+    if len(samples) != runs:
+        raise HarnessError("the launcher reported %d of %d runs" % (len(samples), runs))
+    return samples, text
+
+
+def measure(launcher, command, runs, output_path=None):
+    """One warm-up run, then `runs` timed ones; medians of time and peak RSS."""
+    samples, text = run_timed(launcher, command, runs + 1, output_path)
+    times = [seconds for seconds, _ in samples[1:]]
+    peaks = [peak for _, peak in samples[1:]]
+    return {"seconds": statistics.median(times), "peak": statistics.median(peaks),
+            "runs": times, "output": text}
+
+
+def numbers_after(text, word):
+    match = re.search(r"\b%s\D*?(\d+)" % re.escape(word), text)
+    return int(match.group(1)) if match else None
+
+
+def check_glb(path):
+    with open(path, "rb") as f:
+        magic = f.read(4)
+    if magic != b"glTF":
+        raise HarnessError("%s is not a binary glTF file" % path)
+
+
+class Bench:
+    def __init__(self, args):
+        self.args = args
+        self.bin = Path(args.build_dir).resolve() / "bin"
+        self.data = Path(args.data_dir).resolve()
+        self.data.mkdir(parents=True, exist_ok=True)
+        self.assimp = shutil.which("assimp")
+        for tool in ("kvd", "bench_make_scene", "bench_read_limit", "bench_assimp_import",
+                     "bench_timed_run"):
+            if not (self.bin / tool).is_file():
+                raise HarnessError("%s not built in %s" % (tool, self.bin))
+        if self.assimp is None:
+            raise HarnessError("the assimp command line (assimp-utils) is not installed")
+
+    def tool(self, name):
+        return str(self.bin / name)
+
+    def measure(self, command, runs, output_path=None):
+        return measure(self.tool("bench_timed_run"), command, runs, output_path)
+
+    def make_scene(self, name, option, value, with_ply):
+        kvd = self.data / (name + ".kvd")
+        ply = self.data / (name + ".ply")
+        command = [self.tool("bench_make_scene"), option, str(value), "--kvd", str(kvd)]
+        if with_ply:
+            command += ["--ply", str(ply)]
+        samples, text = run_timed(self.tool("bench_timed_run"), command, 1)
+        scene = {"kvd": kvd, "ply": ply if with_ply else None,
+                 "vertices": numbers_after(text, "vertices"), "faces": numbers_after(text, "faces"),
+                 "bytes": kvd.stat().st_size}
+        if scene["vertices"] is None or scene["faces"] is None:
+            raise HarnessError("bench_make_scene said: " + text)
+        return scene
+
+    def read_limit(self, scene):
+        result = self.measure([self.tool("bench_read_limit"), str(scene["kvd"])], self.args.runs)
+        if numbers_after(result["output"], "bytes") != scene["bytes"]:
+            raise HarnessError("bench_read_limit read %s" % result["output"].strip())
+        return result
+
+    def kvd_info(self, scene):
+        result = self.measure([self.tool("kvd"), "info", str(scene["kvd"])], self.args.runs)
+        if str(scene["faces"]) not in re.findall(r"\d+", result["output"]):
+            raise HarnessError("kvd info does not report %d triangles: %s" % (
+                scene["faces"], result["output"].strip()[:500]))
+        return result
+
+    def assimp_import(self, scene):
+        result = self.measure([self.tool("bench_assimp_import"), str(scene["ply"])], self.args.runs)
+        if numbers_after(result["output"], "faces") != scene["faces"]:
+            raise HarnessError("the PLY importer saw %s" % result["output"].strip())
+        return result
+
+    def kvd_convert(self, scene):
+        out = self.data / (scene["kvd"].stem + ".kvd.glb")
+        result = self.measure([self.tool("kvd"), "convert", str(scene["kvd"]), str(out)],
+                         self.args.runs, out)
+        check_glb(out)
+        result["outputBytes"] = out.stat().st_size
+        return result
+
+    def assimp_export(self, scene):
+        out = self.data / (scene["ply"].stem + ".assimp.glb")
+        result = self.measure([self.assimp, "export", str(scene["ply"]), str(out), "-fglb2"],
+                         self.args.runs, out)
+        check_glb(out)
+        result["outputBytes"] = out.stat().st_size
+        return result
+
+
+def mbps(nbytes, seconds):
+    return nbytes / MB / seconds
+
+
+def mib(nbytes):
+    return nbytes / MIB
+
+
+def run(args):
+    quick = args.quick
+    bench = Bench(args)
+    side = QUICK_GRID_SIDE if quick else FULL_GRID_SIDE
+    sizes = QUICK_SCALING if quick else FULL_SCALING
+    if args.sizes:
+        sizes = [int(float(s) * MB) for s in args.sizes.split(",")]
+
+    def say(text):
+        print(text, file=sys.stderr, flush=True)
+
+    say("writing the inputs to %s" % bench.data)
+    mesh = bench.make_scene("mesh-grid%d" % side, "--grid", side, True)
+    scaled = [bench.make_scene("scene-%dkB" % (size // 1000), "--bytes", size, False) for size in sizes]
+
+    say("timing the %d-triangle mesh" % mesh["faces"])
+    results = {"mesh": mesh}
+    results["a"] = bench.read_limit(mesh)
+    results["b"] = bench.kvd_info(mesh)
+    results["c"] = bench.assimp_import(mesh)
+    results["d"] = bench.kvd_convert(mesh)
+    results["e"] = bench.assimp_export(mesh)
+    scaling = []
+    for scene in scaled:
+        say("timing the %.2f MB scene" % (scene["bytes"] / MB))
+        scaling.append({"scene": scene, "a": bench.read_limit(scene), "b": bench.kvd_info(scene)})
+    results["scaling"] = scaling
+
+    report = Report(results, quick, args)
+    text = report.markdown()
+    if args.json:
+        Path(args.json).write_text(json.dumps(report.summary(), indent=2, default=str))
+    print(text)
+    if not args.keep_data:
+        shutil.rmtree(bench.data, ignore_errors=True)
+    return 0
+
+
+class Report:
+    def __init__(self, results, quick, args):
+        self.r = results
+        self.quick = quick
+        self.args = args
+        self.targets = []
+        self.evaluate()
+
+    def target(self, name, value, limit, met, shown):
+        self.targets.append({"target": name, "value": value, "limit": limit, "met": met, "shown": shown})
+
+    def evaluate(self):
+        r = self.r
+        largest = r["scaling"][-1]
+        share = (mbps(largest["scene"]["bytes"], largest["b"]["seconds"]) /
+                 mbps(largest["scene"]["bytes"], largest["a"]["seconds"]))
+        self.target("import throughput >= 1/2 of the read limit (%.0f MB file)" %
+                    (largest["scene"]["bytes"] / MB),
+                    share, TARGET_READ_SHARE, share >= TARGET_READ_SHARE, "%.2f" % share)
+        speedup = r["c"]["seconds"] / r["b"]["seconds"]
+        self.target("kvd info >= 20x faster than the PLY import", speedup, TARGET_SPEEDUP,
+                    speedup >= TARGET_SPEEDUP, "%.1fx" % speedup)
+        memory = r["b"]["peak"] / r["c"]["peak"]
+        self.target("kvd info peak memory <= 1/4 of the PLY import's", memory, TARGET_MEMORY_SHARE,
+                    memory <= TARGET_MEMORY_SHARE, "%.2f" % memory)
+        worst = max((run["b"]["peak"] - self.memory_bound(run["scene"])) for run in r["scaling"] +
+                    [{"scene": r["mesh"], "b": r["b"]}])
+        self.target("kvd info peak <= 24 B/vertex + 16 MiB at every size", worst, 0, worst <= 0,
+                    "%+.1f MiB against the bound" % mib(worst))
+        per_mb = [run["b"]["seconds"] / (run["scene"]["bytes"] / MB) for run in r["scaling"]
+                  if run["scene"]["bytes"] >= (FULL_FLAT_FROM if not self.quick else 0)]
+        flat = max(per_mb) / min(per_mb) if per_mb else float("nan")
+        self.target("time per MB constant within 25%, 16 MB to 1 GB", flat, TARGET_FLATNESS,
+                    flat <= TARGET_FLATNESS, "max/min %.2f" % flat)
+        convert = r["e"]["seconds"] / r["d"]["seconds"]
+        self.target("kvd convert >= 10x faster than the PLY export to glTF", convert,
+                    TARGET_CONVERT_SPEEDUP, convert >= TARGET_CONVERT_SPEEDUP, "%.1fx" % convert)
+
+    @staticmethod
+    def memory_bound(scene):
+        return TARGET_BYTES_PER_VERTEX * scene["vertices"] + TARGET_MEMORY_SLACK
+
+    def machine(self):
+        memory = os.sysconf("SC_PAGE_SIZE") * os.sysconf("SC_PHYS_PAGES")
+        cpu = platform.processor() or platform.machine()
+        try:
+            with open("/proc/cpuinfo") as f:
+                names = [line.split(":", 1)[1].strip() for line in f if line.startswith("model name")]
+            cpu = names[0] if names else cpu
+        except OSError:
+            pass
+        return "%s, %d cores, %.0f GiB memory, %s" % (cpu, os.cpu_count(), memory / (1 << 30),
+                                                    platform.system())
+
+    def summary(self):
+        def strip(result):
+            return {k: v for k, v in result.items() if k != "output"}
+        r = self.r
+        return {"machine": self.machine(), "quick": self.quick, "runs": self.args.runs,
+                "mesh": r["mesh"], **{k: strip(r[k]) for k in "abcde"},
+                "scaling": [{"scene": s["scene"], "a": strip(s["a"]), "b": strip(s["b"])}
+                            for s in r["scaling"]],
+                "targets": self.targets}
+
+    def markdown(self):
+        r = self.r
+        mesh = r["mesh"]
+        lines = []
+        add = lines.append
+        add("Machine: %s. Median of %d runs after one warm-up; files in the page cache." %
+            (self.machine(), self.args.runs))
+        if self.quick:
+            add("")
+            add("REDUCED SIZE: harness check only; these timings mean nothing.")
+        add("")
+        add("Mesh: %d vertices, %d triangles; kvd file %.1f MB, PLY %.1f MB." % (
+            mesh["vertices"], mesh["faces"], mesh["bytes"] / MB, mesh["ply"].stat().st_size / MB))
+        add("")
+        add("| step | input | time (ms) | MB/s | peak RSS (MiB) |")
+        add("|---|---|---:|---:|---:|")
+        ply_bytes = mesh["ply"].stat().st_size
+        rows = [("(a) read limit: fread 1 MiB blocks", "kvd", r["a"], mesh["bytes"]),
+                ("(b) kvd info (counting host)", "kvd", r["b"], mesh["bytes"]),
+                ("(c) assimp import, no post-processing", "PLY", r["c"], ply_bytes),
+                ("(d) kvd convert to .glb", "kvd", r["d"], mesh["bytes"]),
+                ("(e) assimp export to .glb", "PLY", r["e"], ply_bytes)]
+        for name, kind, result, nbytes in rows:
+            add("| %s | %s | %.1f | %.0f | %.1f |" % (name, kind, result["seconds"] * 1000,
+                                                      mbps(nbytes, result["seconds"]),
+                                                      mib(result["peak"])))
+        add("")
+        add("Ratios: (b)/(a) throughput %.2f; (c)/(b) time %.1fx; (b)/(c) peak memory %.3f; "
+            "(e)/(d) time %.1fx." % (
+                r["a"]["seconds"] / r["b"]["seconds"], r["c"]["seconds"] / r["b"]["seconds"],
+                r["b"]["peak"] / r["c"]["peak"], r["e"]["seconds"] / r["d"]["seconds"]))
+        add("")
+        add("| kvd file | vertices | triangles | (a) MB/s | (b) ms | (b) MB/s | (b)/(a) | "
+            "(b) ms per MB | (b) peak MiB | bound MiB |")
+        add("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+        for run in r["scaling"]:
+            scene = run["scene"]
+            size = scene["bytes"]
+            add("| %.1f MB | %d | %d | %.0f | %.1f | %.0f | %.2f | %.3f | %.1f | %.1f |" % (
+                size / MB, scene["vertices"], scene["faces"], mbps(size, run["a"]["seconds"]),
+                run["b"]["seconds"] * 1000, mbps(size, run["b"]["seconds"]),
+                run["a"]["seconds"] / run["b"]["seconds"],
+                run["b"]["seconds"] * 1000 / (size / MB), mib(run["b"]["peak"]),
+                mib(self.memory_bound(scene))))
+        add("")
+        add("| target | result | met |")
+        add("|---|---|---|")
+        for t in self.targets:
+            met = "not checked (reduced size)" if self.quick else ("yes" if t["met"] else "NO")
+            add("| %s | %s | %s |" % (t["target"], t["shown"], met))
+        return "\n".join(lines)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--build-dir", default="build", help="build tree with bin/kvd and the bench programs")
+    parser.add_argument("--data-dir", default="bench-data", help="where the inputs are written")
+    parser.add_argument("--runs", type=int, default=None, help="timed runs per step (default 5, quick 1)")
+    parser.add_argument("--quick", action="store_true", help="small inputs: check the harness only")
+    parser.add_argument("--sizes", help="comma-separated kvd file sizes in MB for the scaling rows")
+    parser.add_argument("--keep-data", action="store_true", help="keep the inputs and outputs")
+    parser.add_argument("--json", help="also write the results to this JSON file")
+    args = parser.parse_args()
+    if args.runs is None:
+        args.runs = 1 if args.quick else 5
+    try:
+        return run(args)
+    except HarnessError as error:
+        print("bench: %s" % error, file=sys.stderr)
+        return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
