@@ -37,7 +37,7 @@ public:
 
     void deallocate(T* p, size_t n) noexcept
     {
-        size_t bytes = n * sizeof(T);
+        [[maybe_unused]] size_t bytes = n * sizeof(T);   // used on Linux only
 #if defined(__linux__)
         if (bytes >= kHugePage) {
             munmap(p, MappedLength(bytes));
