@@ -40,9 +40,10 @@ void ProjectTriangle(const float* t, float* uv)
             u = x;
             v = n[2] >= 0 ? y : -y;
         }
-        // Texture rows run downward, hence -v.
-        uv[c * 2] = static_cast<float>(u / kTextureTileSize);
-        uv[c * 2 + 1] = static_cast<float>(-v / kTextureTileSize);
+        // Texture rows run downward, hence -v. Adding +0.0 turns -0.0 into
+        // 0.0, so a corner is not split by the sign of a zero.
+        uv[c * 2] = static_cast<float>(u / kTextureTileSize) + 0.0f;
+        uv[c * 2 + 1] = static_cast<float>(-v / kTextureTileSize) + 0.0f;
     }
 }
 }  // namespace
