@@ -1,0 +1,200 @@
+// The kvd program as people run it: an exit code for each kind of failure,
+// reasons in UTF-8, an output that is either complete or not there, and
+// kvd info's JSON.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "TempFolder.h"
+#include "tools/samples/SampleScenes.h"
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Quote(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+ToolRun RunKvd(const TempFolder& folder, const std::string& arguments)
+{
+    const std::string errPath = folder / "stderr.txt";
+    const std::string command = std::string(KVD_TOOL) + " " + arguments + " 2>" + Quote(errPath);
+    ToolRun run;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return run;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.out.append(buffer, got);
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = ReadFile(errPath);
+    return run;
+}
+
+std::string HouseBytes()
+{
+    for (const SampleScene& sample : SampleScenes()) {
+        if (sample.fileName == "house.kvd") {
+            const std::vector<uint8_t> bytes = kvdwriter::SceneBytes(sample.scene);
+            return std::string(bytes.begin(), bytes.end());
+        }
+    }
+    return {};
+}
+
+bool HasPartialFiles(const TempFolder& folder)
+{
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        if (entry.path().filename().string().find(".partial-") != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+struct FailureCase {
+    const char* name;
+    std::string input;             // bytes of in.kvd, or "" for no file
+    const char* arguments;         // IN stands for the input, OUT for the output
+    int exitCode;
+    const char* errorText;         // part of what standard error says
+    bool outputWritten;
+};
+
+class KvdFailureTest : public testing::TestWithParam<FailureCase> {};
+
+std::string Substitute(std::string text, const TempFolder& folder)
+{
+    for (auto [key, value] : {std::pair<std::string, std::string>{"IN", folder / "in.kvd"},
+                              {"OUT", folder / "out.glb"}, {"DIR", folder.path().string()}}) {
+        for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size()))
+            text.replace(at, key.size(), Quote(value));
+    }
+    return text;
+}
+
+TEST_P(KvdFailureTest, ExitsWithItsCodeAndLeavesNoHalfWrittenOutput)
+{
+    const FailureCase& c = GetParam();
+    TempFolder folder;
+    if (!c.input.empty())
+        WriteFile(folder / "in.kvd", c.input);
+    const ToolRun run = RunKvd(folder, Substitute(c.arguments, folder));
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    EXPECT_NE(run.err.find(c.errorText), std::string::npos) << run.err;
+    EXPECT_EQ(std::filesystem::exists(folder / "out.glb"), c.outputWritten);
+    EXPECT_FALSE(HasPartialFiles(folder));
+}
+
+const std::string kHouse = HouseBytes();
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, KvdFailureTest,
+    testing::Values(
+        FailureCase{"missing_file", "", "convert IN OUT", 1, "cannot open", false},
+        FailureCase{"directory", "", "info DIR", 1, "is a directory", false},
+        FailureCase{"text_file", "just some text, long enough to be read", "convert IN OUT", 1,
+                    "文件已破坏 (the file is damaged)", false},
+        FailureCase{"other_signature", std::string("\x56\x02\x0e\0\0\0*OTHERSIGNATUR\0", 20) + kHouse.substr(20),
+                    "convert IN OUT", 1, "不是TRQ格式文件 (not a kvd scene file)", false},
+        FailureCase{"header_cut", kHouse.substr(0, 10), "convert IN OUT", 1, "文件已破坏 (the file is damaged)",
+                    false},
+        FailureCase{"body_cut", kHouse.substr(0, kHouse.size() - 700), "convert IN OUT", 3,
+                    "what was read before the damage is kept", true},
+        FailureCase{"info_body_cut", kHouse.substr(0, kHouse.size() - 700), "info IN", 3, "damaged", false},
+        FailureCase{"unknown_extension", kHouse, "convert IN DIR/out.xyz", 2, ".glb, .gltf or .obj", false},
+        FailureCase{"missing_operand", kHouse, "convert IN", 2, "OUT", false},
+        FailureCase{"no_verb", "", "", 2, "", false},
+        FailureCase{"unwritable_output", kHouse, "convert IN DIR/no/such/folder/out.glb", 4, "cannot write",
+                    false}),
+    [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+TEST(KvdToolTest, AFailedConversionLeavesTheOldOutputAsItWas)
+{
+    TempFolder folder;
+    WriteFile(folder / "in.kvd", kHouse.substr(0, 12));
+    WriteFile(folder / "out.obj", "old");
+    WriteFile(folder / "out.mtl", "old library");
+    const ToolRun run = RunKvd(folder, Quote(folder / "in.kvd") + " " + "x");   // usage
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(RunKvd(folder, "convert " + Quote(folder / "in.kvd") + " " + Quote(folder / "out.obj")).exitCode, 1);
+    EXPECT_EQ(ReadFile(folder / "out.obj"), "old");
+    EXPECT_EQ(ReadFile(folder / "out.mtl"), "old library");
+}
+
+TEST(KvdToolTest, ConvertWritesTheObjAndItsLibraryTogether)
+{
+    TempFolder folder;
+    WriteFile(folder / "in.kvd", kHouse);
+    const ToolRun run = RunKvd(folder, "convert --quiet " + Quote(folder / "in.kvd") + " " + Quote(folder / "out.obj"));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(run.out.empty()) << "--quiet prints no summary";
+    EXPECT_NE(ReadFile(folder / "out.obj").find("mtllib out.mtl"), std::string::npos);
+    EXPECT_NE(ReadFile(folder / "out.mtl").find("newmtl 木材"), std::string::npos);
+}
+
+TEST(KvdToolTest, InfoJsonDescribesTheSample)
+{
+    TempFolder folder;
+    const ToolRun run = RunKvd(folder, std::string("info --json ") + Quote(std::string(KVD_SAMPLES_DIR) + "/house.kvd"));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const nlohmann::json info = nlohmann::json::parse(run.out);
+    EXPECT_EQ(info["status"], "complete");
+    EXPECT_EQ(info["header"]["accepted"], true);
+    ASSERT_EQ(info["materials"].size(), 4u);
+    EXPECT_EQ(info["materials"][0]["name"], "木材");
+    EXPECT_EQ(info["materials"][0]["texture"], "wood.jpg");
+    EXPECT_EQ(info["materials"][0]["bumpTexture"], "wood_bump.bmp");
+    ASSERT_EQ(info["cameras"].size(), 2u);
+    EXPECT_EQ(info["cameras"][0]["name"], "相机1");
+    EXPECT_EQ(info["cameras"][1]["eye"], nlohmann::json::parse("[0.0, 0.0, 30000.0]"));
+    EXPECT_EQ(info["objects"]["count"], 5);
+    EXPECT_EQ(info["objects"]["triangles"], 146);
+    // Walls 8, door 4, window 4, roof 6, ground 81: shared corners counted once.
+    EXPECT_EQ(info["objects"]["vertices"], 103);
+    EXPECT_EQ(info["objects"]["bounds"]["max"], nlohmann::json::parse("[8000.0, 8000.0, 4000.0]"));
+    EXPECT_EQ(info["objects"]["list"][4]["material"]["name"], "地面");
+    EXPECT_EQ(info["objects"]["list"][0]["material"]["file"], 1);
+    EXPECT_TRUE(info["messages"].empty());
+}
+
+TEST(KvdToolTest, HelpListsTheExitCodes)
+{
+    TempFolder folder;
+    for (const char* verb : {"info", "convert"}) {
+        const ToolRun run = RunKvd(folder, std::string(verb) + " --help");
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_NE(run.out.find("3  the body of FILE is damaged"), std::string::npos) << verb;
+    }
+}
+
+}  // namespace
