@@ -8,7 +8,7 @@ void DistinctPointCount::Reset()
     count_ = 0;
 }
 
-void DistinctPointCount::Add(const Point3d* point)
+bool DistinctPointCount::AddNew(const Point3d* point)
 {
     const auto address = reinterpret_cast<uintptr_t>(point);
     if (!hasBase_) {
@@ -19,6 +19,7 @@ void DistinctPointCount::Add(const Point3d* point)
                                   : Mark(before_, (base_ - address) / sizeof(Point3d) - 1);
     if (added)
         ++count_;
+    return added;
 }
 
 bool DistinctPointCount::Mark(std::vector<uint64_t>& bits, uint64_t slot)

@@ -12,10 +12,23 @@
 class DistinctPointCount {
 public:
     void Reset();
-    void Add(const Point3d* point);
+    // True when the point was not seen before in this object. A point seen
+    // before, the common case, is one bit test here; the rest is AddNew.
+    bool Add(const Point3d* point)
+    {
+        const auto address = reinterpret_cast<uintptr_t>(point);
+        if (hasBase_ && address >= base_) {
+            const uint64_t slot = (address - base_) / sizeof(Point3d);
+            const uint64_t word = slot / 64;
+            if (word < after_.size() && (after_[word] & (uint64_t{1} << (slot % 64))) != 0)
+                return false;
+        }
+        return AddNew(point);
+    }
     uint64_t count() const { return count_; }
 
 private:
+    bool AddNew(const Point3d* point);
     // Slots at or after the first pointer, and slots before it.
     static bool Mark(std::vector<uint64_t>& bits, uint64_t slot);
 

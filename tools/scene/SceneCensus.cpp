@@ -55,6 +55,7 @@ int SceneCensus::EndObject()
 
 void SceneCensus::AddCorner(const Point3d* corner)
 {
-    points_.Add(corner);
-    result_.objects.back().bounds.Add(corner->x, corner->y, corner->z);
+    // A point seen before cannot grow the box.
+    if (points_.Add(corner))
+        result_.objects.back().bounds.Add(corner->x, corner->y, corner->z);
 }
