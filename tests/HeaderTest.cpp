@@ -74,7 +74,8 @@ TEST_P(HeaderTest, StartsTheImportOnlyForAnAcceptedHeader)
     if (c.expected == kAccepted && !c.bytes.empty()) {
         // The whole file was needed: without its last byte it is damaged.
         std::vector<uint8_t> shorter(c.bytes.begin(), c.bytes.end() - 1);
-        EXPECT_EQ(Summaries(ImportTrace(shorter)).back(), kDamagedSummary);
+        std::vector<std::string> lines = Summaries(ImportTrace(shorter));
+        EXPECT_TRUE(!lines.empty() && lines.back() == kDamagedSummary);
     }
 }
 

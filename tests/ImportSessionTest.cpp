@@ -108,6 +108,7 @@ TEST(ImportSession, TwoSessionsInARowShareNothing)
         ui.chosenPath = WriteTempFile(SceneBytes(scene), "session.kvd");
         traces.push_back(SessionTrace(ui));
     }
+    ASSERT_EQ(traces[0].size(), 9u);
     EXPECT_EQ(Summary(traces[0][2]), "GB_SetDefaultCamera one [1,1,1] [0,0,0]");
     EXPECT_EQ(Summary(traces[0][4]), "GB_BeginSurface stone");
     std::vector<tagMaterial> secondSurfaces = SurfaceMaterials(traces[1]);

@@ -214,6 +214,7 @@ TEST(HostMaterialBytes, ConvertedAndDefaultRecordsHoldEachFieldAtItsOffset)
                                   .scalar1 = 25.9f,
                                   .maps = {{ImageMap(537, "wood.jpg"), ImageMap(550, "bump.BMP")}}}};
     std::vector<std::string> lines = ImportTrace(SceneBytes(scene));
+    ASSERT_EQ(lines.size(), 10u);
     ASSERT_EQ(Summaries(lines)[3], "GB_BeginSurface brick");
     ASSERT_EQ(Summaries(lines)[7], "GB_BeginSurface box");
 

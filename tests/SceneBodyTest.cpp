@@ -174,7 +174,9 @@ const BodyCase kBodyCases[] = {
      Concat({kStart, Object("f", {"GB_AddTriangle [1.5,-2.25,0.0010000000474974513] "
                                   "[1.5,-2.25,0.0010000000474974513] [1.5,-2.25,0.0010000000474974513]"})})},
     {"faces outside the vertex list skipped",
-     NodeScene({Mesh("o", ThreeVertices({{0, 1, 2}, {0, 1, 3}, {-1, 0, 1}, {0, 2147483647, 1}, {2, 1, 0}}))}), {},
+     NodeScene({Mesh("o", ThreeVertices({{0, 1, 2}, {3, 0, 1}, {0, 3, 1}, {0, 1, 3}, {-1, 0, 1}, {0, 2147483647, 1},
+                                         {2, 1, 0}}))}),
+     {},
      Concat({kStart, Object("o", {kTriangle, "GB_AddTriangle [0,1,0] [1,0,0] [0,0,0]"})})},
     {"faces without vertices", NodeScene({Mesh("n", {.faces = {{0, 0, 0}}}), Mesh("next")}), {},
      Concat({kStart, Object("n"), Object("next")})},
@@ -295,7 +297,9 @@ TEST(SceneBody, EachImportOfOneReaderStartsAfresh)
     EXPECT_EQ(secondTrace, Concat({{kStartSummary, "GB_SetDefaultCamera b [7,8,9] [0,0,1]",
                                     "GB_AddCamera a [1,2,3] [4,5,6]"},
                                    Object("m")}));
-    EXPECT_EQ(SurfaceMaterials(import.lines()).back().shadeCode, 30);
+    std::vector<tagMaterial> surfaces = SurfaceMaterials(import.lines());
+    ASSERT_EQ(surfaces.size(), 2u);
+    EXPECT_EQ(surfaces[1].shadeCode, 30);
 }
 
 }  // namespace
