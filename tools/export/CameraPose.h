@@ -16,9 +16,9 @@ inline constexpr double kCameraAspectRatio = 4.0 / 3.0;
 double VerticalFovRadians(double horizontalDegrees, double aspectRatio);
 
 // The rotation that turns local -Z toward target - eye and local +Y as close
-// to up as it can go. Looking straight along up, local +Y takes the
-// direction that is most nearly horizontal instead; with eye equal to target
-// the rotation is the identity.
+// to up as it can go. Looking straight along up, local +Y takes the axis
+// least aligned with the view (x for a Y-up or Z-up scene); with eye equal
+// to target the rotation is the identity.
 Quaternion LookAtRotation(const Vector3& eye, const Vector3& target, const Vector3& up);
 
 // The rotated vector, for checking a rotation.
