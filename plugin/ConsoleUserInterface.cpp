@@ -2,6 +2,7 @@
 // standard error, answers come from standard input. Texts are converted from
 // GBK for the terminal.
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
@@ -28,6 +29,12 @@ bool ReadAnswerLine(std::string& line)
     }
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
+    // A terminal echoes the typed line end; from a pipe nothing does, and the
+    // next text would join the prompt's line.
+    if (!isatty(STDIN_FILENO)) {
+        std::fputc('\n', stderr);
+        std::fflush(stderr);
+    }
     return any;
 }
 
