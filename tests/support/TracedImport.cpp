@@ -55,7 +55,9 @@ std::string WriteTempFile(const std::vector<uint8_t>& bytes, std::string_view na
     std::FILE* file = std::fopen(path.c_str(), "wb");
     EXPECT_NE(file, nullptr) << path;
     if (file != nullptr) {
-        EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+        if (!bytes.empty()) {
+            EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+        }
         std::fclose(file);
     }
     return path.string();
