@@ -120,10 +120,9 @@ UserInterface& PlatformUserInterface()
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
-    if (reason == DLL_PROCESS_ATTACH) {
+    // Thread notifications stay on: the statically linked runtimes free their
+    // per-thread data on them, for threads of the host's as well.
+    if (reason == DLL_PROCESS_ATTACH)
         moduleInstance = instance;
-        // No per-thread work: the plug-in runs only on the thread calling go.
-        DisableThreadLibraryCalls(instance);
-    }
     return TRUE;
 }

@@ -1,13 +1,13 @@
 // Writes the scenes that the Windows end-to-end test imports through the
 // file dialog: a whole scene (materials with textures, two cameras, a node
-// tree of meshes, GBK names) and a file whose first tag is wrong.
+// tree of meshes, GBK names) and the same scene with a wrong first tag.
 //
 //   kvd_wine_scenes FOLDER   writes FOLDER/scene.kvd and FOLDER/damaged.kvd
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "tools/writer/KvdWriter.h"
+#include "tests/support/ScenePieces.h"
 
 using namespace kvdwriter;
 
@@ -19,24 +19,6 @@ constexpr char kFrontCameraName[] = "\xc7\xb0\xca\xd3";
 constexpr char kFloorName[] = "\xb5\xd8\xb0\xe5";
 // "木纹.jpg": wood grain.
 constexpr char kWoodImage[] = "\xc4\xbe\xce\xc6.jpg";
-
-NodeDescription MeshNode(const char* name, MeshDescription mesh)
-{
-    mesh.name.name = name;
-    NodeDescription node;
-    node.label = name;
-    node.mesh = std::move(mesh);
-    return node;
-}
-
-CameraDescription Camera(const char* name, Vertex eye, Vertex target)
-{
-    return {.name = {.name = name},
-            .placement = CameraPlacementDescription{
-                .target = TransformDescription::At(target[0], target[1], target[2]),
-                .eye = TransformDescription::At(eye[0], eye[1], eye[2]),
-            }};
-}
 
 // A rows x columns grid in the z = height plane, two triangles per cell.
 GeometryDescription Grid(int rows, int columns, float height)
@@ -56,40 +38,14 @@ GeometryDescription Grid(int rows, int columns, float height)
     return grid;
 }
 
+// The tests' sample scene, which holds every kind of record, with GBK names
+// where the host receives them and a larger mesh.
 SceneDescription WholeScene()
 {
-    SceneDescription scene;
-    scene.header.text = "wine end-to-end scene";
-
-    MaterialDescription brick{
-        .name = "brick",
-        .className = "Standard",
-        .colour1 = {0.1f, 0.2f, 0.3f},
-        .colour2 = {0.6f, 0.3f, 0.2f},
-        .colour3 = {0.9f, 0.9f, 0.9f},
-        .scalar1 = 12.5f,
-        .standard = StandardBlockDescription{.value1 = 1},
-        .maps = {{{.kind = kFirstTextureMap, .imageFile = kWoodImage, .imageCode = 3},
-                  {.kind = kSecondTextureMap, .imageFile = "bump.bmp", .imageCode = 3}}},
-    };
-    MaterialDescription glass{.name = "glass", .colour2 = {0.0f, 0.5f, 1.0f}, .scalar1 = -3.7f};
-    scene.materials.materials = {brick, glass};
-
-    scene.cameras = {Camera(kFrontCameraName, {0.5f, -200.0f, 50.0f}, {1.0f, 2.0f, 3.0f}),
-                     Camera("top", {0.0f, 0.0f, 500.0f}, {0.0f, 0.0f, 0.0f})};
-
-    GeometryDescription triangle;
-    triangle.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    triangle.faces = {{0, 1, 2}};
-
-    NodeDescription tinted = MeshNode("tinted", {.colour = {0.2f, 0.4f, 0.6f}, .geometry = triangle});
-    tinted.children = {MeshNode("leaf", {.materialIndex = 1, .geometry = triangle})};
-    NodeDescription group{.label = "group",
-                          .children = {MeshNode("wall", {.materialIndex = 0, .geometry = Grid(4, 5, 2.0f)}),
-                                       tinted}};
-    NodeDescription floor = MeshNode(kFloorName, {.materialIndex = 1, .geometry = Grid(8, 8, -0.125f)});
-    floor.mesh->transform = TransformDescription::At(10.0f, 20.0f, 30.0f);
-    scene.nodes = {group, floor};
+    SceneDescription scene = pieces::SampleScene();
+    scene.cameras.at(0).name.name = kFrontCameraName;
+    scene.materials.materials.at(0).maps->at(0).imageFile = kWoodImage;
+    scene.nodes.push_back(pieces::IndexedMesh(kFloorName, 0, Grid(8, 8, -0.125f)));
     return scene;
 }
 
