@@ -199,7 +199,7 @@ private:
         const bool textured = object.material != SceneObject::kNoSurface &&
                               model_.materials[static_cast<size_t>(object.material)]
                                       .pbrMetallicRoughness.baseColorTexture.index >= 0;
-        const IndexedMesh indexed = BuildIndexedMesh(object.corners, options_.axes, textured);
+        const IndexedMesh indexed = BuildIndexedMesh(object, options_.axes, textured);
         stats_.trianglesDropped += indexed.trianglesDropped;
         // A mesh needs at least one triangle; an empty object stays a node.
         if (!indexed.indices.empty()) {

@@ -1,8 +1,11 @@
 #include "tools/export/IndexedMesh.h"
 
 #include <cmath>
+#include <cstring>
 
 #include <meshoptimizer.h>
+
+#include "tools/export/EqualPointMerge.h"
 
 namespace {
 constexpr size_t kCornerFloats = 3;
@@ -95,4 +98,79 @@ IndexedMesh BuildIndexedMesh(const std::vector<float>& corners, AxisMode axes, b
     }
     mesh.indices.assign(remap.begin(), remap.end());
     return mesh;
+}
+
+namespace {
+// An object's corners from its shared points.
+std::vector<float> ExpandCorners(const SceneObject& object)
+{
+    std::vector<float> corners = object.corners;
+    corners.reserve(corners.size() + object.cornerPoints.size() * kCornerFloats);
+    for (uint32_t number : object.cornerPoints) {
+        const float* p = &object.points[size_t{number} * kCornerFloats];
+        corners.insert(corners.end(), p, p + kCornerFloats);
+    }
+    return corners;
+}
+
+// The corner path's result from shared points, without a corner list: the
+// points of the kept triangles are taken in order of first use, equal ones
+// merged, and the corners renumbered. Merging the points in that order gives
+// the vertices the same order as merging every corner would.
+IndexedMesh BuildFromPoints(const std::vector<float>& points, const std::vector<uint32_t>& cornerPoints,
+                            AxisMode axes)
+{
+    IndexedMesh mesh;
+    const size_t pointCount = points.size() / kCornerFloats;
+    std::vector<uint8_t> finite(pointCount);
+    for (size_t i = 0; i < pointCount; ++i)
+        finite[i] = AllFinite(&points[i * kCornerFloats], kCornerFloats);
+
+    constexpr uint32_t kUnused = UINT32_MAX;
+    std::vector<uint32_t> keptNumber(pointCount, kUnused);
+    std::vector<float> kept;               // x y z per kept point, output axes
+    std::vector<uint32_t> corners;         // kept number per kept corner
+    corners.reserve(cornerPoints.size());
+    for (size_t t = 0; t + 3 <= cornerPoints.size(); t += 3) {
+        const uint32_t* triangle = &cornerPoints[t];
+        if (!finite[triangle[0]] || !finite[triangle[1]] || !finite[triangle[2]]) {
+            ++mesh.trianglesDropped;
+            continue;
+        }
+        for (size_t c = 0; c < 3; ++c) {
+            const uint32_t point = triangle[c];
+            if (keptNumber[point] == kUnused) {
+                keptNumber[point] = static_cast<uint32_t>(kept.size() / kCornerFloats);
+                const float* p = &points[point * kCornerFloats];
+                for (double value : ToOutputAxes(p[0], p[1], p[2], axes))
+                    kept.push_back(static_cast<float>(value));
+            }
+            corners.push_back(keptNumber[point]);
+        }
+    }
+
+    const size_t keptCount = kept.size() / kCornerFloats;
+    if (keptCount == 0)
+        return mesh;
+    std::vector<uint32_t> remap(keptCount);
+    const size_t vertexCount = MergeEqualPoints(kept.data(), keptCount, remap.data());
+    mesh.positions.resize(vertexCount * kCornerFloats);
+    for (size_t i = 0; i < keptCount; ++i)
+        std::memcpy(&mesh.positions[remap[i] * kCornerFloats], &kept[i * kCornerFloats], sizeof(float) * kCornerFloats);
+    for (uint32_t& corner : corners)
+        corner = remap[corner];
+    mesh.indices = std::move(corners);
+    return mesh;
+}
+}  // namespace
+
+IndexedMesh BuildIndexedMesh(const SceneObject& object, AxisMode axes, bool withTexCoords)
+{
+    if (object.cornerPoints.empty())
+        return BuildIndexedMesh(object.corners, axes, withTexCoords);
+    // Texture coordinates belong to triangles, not points: such a mesh is
+    // indexed from its corners.
+    if (withTexCoords || !object.corners.empty())
+        return BuildIndexedMesh(ExpandCorners(object), axes, withTexCoords);
+    return BuildFromPoints(object.points, object.cornerPoints, axes);
 }

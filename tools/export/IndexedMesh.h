@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tools/export/ExportOptions.h"
+#include "tools/scene/SceneModel.h"
 
 inline constexpr double kTextureTileSize = 500.0;
 
@@ -28,3 +29,5 @@ struct IndexedMesh {
 // corners: x y z per corner, three corners per triangle, in source axes.
 // Corners are one vertex when their position (and coordinates) are equal.
 IndexedMesh BuildIndexedMesh(const std::vector<float>& corners, AxisMode axes, bool withTexCoords = false);
+// The same mesh from an object in either of its forms.
+IndexedMesh BuildIndexedMesh(const SceneObject& object, AxisMode axes, bool withTexCoords = false);

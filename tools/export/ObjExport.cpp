@@ -98,7 +98,7 @@ void WriteObj(const SceneModel& scene, const ExportOptions& options, const std::
         const SceneObject& object = scene.objects[i];
         const bool textured = object.material != SceneObject::kNoSurface &&
                               scene.materials[static_cast<size_t>(object.material)].firstTexture[0] != '\0';
-        const IndexedMesh mesh = BuildIndexedMesh(object.corners, options.axes, textured);
+        const IndexedMesh mesh = BuildIndexedMesh(object, options.axes, textured);
         stats.trianglesDropped += mesh.trianglesDropped;
         obj << "o object_" << (i + 1) << '\n';
         for (size_t v = 0; v < mesh.positions.size(); v += 3) {

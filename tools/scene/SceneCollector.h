@@ -4,6 +4,7 @@
 
 #include "tools/host/SceneHost.h"
 #include "tools/scene/MaterialTable.h"
+#include "tools/scene/PointNumbering.h"
 #include "tools/scene/SceneModel.h"
 
 class SceneCollector final : public SceneHost {
@@ -17,6 +18,16 @@ public:
     int AddTriangle(const Point3d* a, const Point3d* b, const Point3d* c) override;
 
 private:
+    // The point's number in the object's points, adding it when new, or
+    // PointNumbering::kNoNumber when points cannot serve.
+    uint32_t PointOf(SceneObject& object, const Point3d* point);
+    // From here on the object keeps corners.
+    void SwitchToCorners(SceneObject& object);
+
     SceneModel& scene_;
     MaterialTable materials_;
+    // Objects keep shared points unless a pointer cannot be numbered, or a
+    // point changed under its pointer: then the object keeps corners.
+    PointNumbering numbering_;
+    bool keepsPoints_ = true;
 };

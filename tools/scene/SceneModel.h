@@ -22,11 +22,17 @@ struct SceneObject {
     // no surface.
     static constexpr int kNoSurface = -1;
     int material = kNoSurface;
-    // Three corners per triangle, x y z each, in the order the host got them.
+    // The triangles in the order the host got them, in one of two forms.
     // Single precision is exact: every coordinate is a widened float.
+    // Corners: three per triangle, x y z each.
     std::vector<float> corners;
+    // Or shared points: x y z of each distinct host point, in the order of
+    // first use, and three point numbers per triangle. The collector keeps
+    // this form, which holds a mesh's shared vertices once.
+    std::vector<float> points;
+    std::vector<uint32_t> cornerPoints;
 
-    size_t triangleCount() const { return corners.size() / 9; }
+    size_t triangleCount() const { return corners.size() / 9 + cornerPoints.size() / 3; }
 };
 
 struct SceneModel {
