@@ -6,8 +6,8 @@
 //   bench_timed_run RUNS STDOUT_FILE COMMAND [ARGS...]
 //
 // The command's standard output goes to STDOUT_FILE (rewritten each run).
-// Prints one line per run: "seconds S peak_bytes P". Exits 1 as soon as a
-// run fails.
+// Prints one line per run: "seconds S cpu C peak_bytes P", C being user
+// and system time together. Exits 1 as soon as a run fails.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -63,7 +63,10 @@ int main(int argc, char** argv)
             return 1;
         }
         // ru_maxrss is in KiB on Linux.
-        std::printf("seconds %.6f peak_bytes %lld\n", seconds, static_cast<long long>(usage.ru_maxrss) * 1024);
+        double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+        std::printf("seconds %.6f cpu %.6f peak_bytes %lld\n", seconds, cpu,
+                    static_cast<long long>(usage.ru_maxrss) * 1024);
         std::fflush(stdout);
     }
     return 0;

@@ -7,7 +7,8 @@ geometry as a little-endian binary PLY, and kvd scenes of 1 MB, 16 MB, 256 MB
 and 1 GB. Then times, each several times with the median reported:
 
   (a) the read limit: fread in 1 MiB blocks touching every cache line
-  (b) kvd info: the full import through the host calls into a counting host
+  (b) kvd info: the full import through the host calls into its counting host
+  (b0) the same import into a host that counts triangles and nothing else
   (c) the general-purpose importer reading the PLY, no post-processing
   (d) kvd convert to .glb
   (e) the general-purpose importer's own conversion of the PLY to .glb
@@ -62,7 +63,8 @@ class HarnessError(Exception):
 
 def run_timed(launcher, command, runs, output_path=None):
     """Runs a command `runs` times through the launcher; returns a list of
-    (seconds, peak RSS in bytes) and the standard output of the last run."""
+    (wall seconds, CPU seconds, peak RSS in bytes) and the standard output of
+    the last run."""
     with tempfile.NamedTemporaryFile() as out:
         process = subprocess.run([launcher, str(runs), out.name] + [str(c) for c in command],
                                  stdin=subprocess.DEVNULL, capture_output=True, text=True)
@@ -72,8 +74,8 @@ def run_timed(launcher, command, runs, output_path=None):
         text = Path(out.name).read_text(errors="replace")
     if output_path is not None and not Path(output_path).is_file():
         raise HarnessError("%s wrote no %s" % (command[0], output_path))
-    samples = [(float(m.group(1)), int(m.group(2)))
-               for m in re.finditer(r"seconds (\S+) peak_bytes (\d+)", process.stdout)]
+    samples = [(float(m.group(1)), float(m.group(2)), int(m.group(3)))
+               for m in re.finditer(r"seconds (\S+) cpu (\S+) peak_bytes (\d+)", process.stdout)]
     if len(samples) != runs:
         raise HarnessError("the launcher reported %d of %d runs" % (len(samples), runs))
     return samples, text
@@ -82,9 +84,10 @@ def run_timed(launcher, command, runs, output_path=None):
 def measure(launcher, command, runs, output_path=None):
     """One warm-up run, then `runs` timed ones; medians of time and peak RSS."""
     samples, text = run_timed(launcher, command, runs + 1, output_path)
-    times = [seconds for seconds, _ in samples[1:]]
-    peaks = [peak for _, peak in samples[1:]]
-    return {"seconds": statistics.median(times), "peak": statistics.median(peaks),
+    times = [sample[0] for sample in samples[1:]]
+    return {"seconds": statistics.median(times),
+            "cpu": statistics.median(sample[1] for sample in samples[1:]),
+            "peak": statistics.median(sample[2] for sample in samples[1:]),
             "runs": times, "output": text}
 
 
@@ -108,7 +111,7 @@ class Bench:
         self.data.mkdir(parents=True, exist_ok=True)
         self.assimp = shutil.which("assimp")
         for tool in ("kvd", "bench_make_scene", "bench_read_limit", "bench_assimp_import",
-                     "bench_timed_run"):
+                     "bench_timed_run", "bench_counting_import"):
             if not (self.bin / tool).is_file():
                 raise HarnessError("%s not built in %s" % (tool, self.bin))
         if self.assimp is None:
@@ -145,6 +148,12 @@ class Bench:
         if str(scene["faces"]) not in re.findall(r"\d+", result["output"]):
             raise HarnessError("kvd info does not report %d triangles: %s" % (
                 scene["faces"], result["output"].strip()[:500]))
+        return result
+
+    def counting_import(self, scene):
+        result = self.measure([self.tool("bench_counting_import"), str(scene["kvd"])], self.args.runs)
+        if numbers_after(result["output"], "triangles") != scene["faces"]:
+            raise HarnessError("bench_counting_import saw %s" % result["output"].strip())
         return result
 
     def assimp_import(self, scene):
@@ -194,17 +203,20 @@ def run(args):
     scaled = [bench.make_scene("scene-%dkB" % (size // 1000), "--bytes", size, False) for size in sizes]
 
     say("timing the %d-triangle mesh" % mesh["faces"])
-    results = {"mesh": mesh}
+    results = {"mesh": mesh, "loadBefore": os.getloadavg()}
     results["a"] = bench.read_limit(mesh)
     results["b"] = bench.kvd_info(mesh)
+    results["b0"] = bench.counting_import(mesh)
     results["c"] = bench.assimp_import(mesh)
     results["d"] = bench.kvd_convert(mesh)
     results["e"] = bench.assimp_export(mesh)
     scaling = []
     for scene in scaled:
         say("timing the %.2f MB scene" % (scene["bytes"] / MB))
-        scaling.append({"scene": scene, "a": bench.read_limit(scene), "b": bench.kvd_info(scene)})
+        scaling.append({"scene": scene, "a": bench.read_limit(scene), "b": bench.kvd_info(scene),
+                        "b0": bench.counting_import(scene)})
     results["scaling"] = scaling
+    results["loadAfter"] = os.getloadavg()
 
     report = Report(results, quick, args)
     text = report.markdown()
@@ -275,8 +287,9 @@ class Report:
             return {k: v for k, v in result.items() if k != "output"}
         r = self.r
         return {"machine": self.machine(), "quick": self.quick, "runs": self.args.runs,
-                "mesh": r["mesh"], **{k: strip(r[k]) for k in "abcde"},
-                "scaling": [{"scene": s["scene"], "a": strip(s["a"]), "b": strip(s["b"])}
+                "load": [r["loadBefore"], r["loadAfter"]],
+                "mesh": r["mesh"], **{k: strip(r[k]) for k in ("a", "b", "b0", "c", "d", "e")},
+                "scaling": [{"scene": s["scene"], "a": strip(s["a"]), "b": strip(s["b"]), "b0": strip(s["b0"])}
                             for s in r["scaling"]],
                 "targets": self.targets}
 
@@ -285,8 +298,9 @@ class Report:
         mesh = r["mesh"]
         lines = []
         add = lines.append
-        add("Machine: %s. Median of %d runs after one warm-up; files in the page cache." %
-            (self.machine(), self.args.runs))
+        add("Machine: %s. Median of %d runs after one warm-up; files in the page cache. "
+            "Load average %.1f at the start, %.1f at the end." %
+            (self.machine(), self.args.runs, r["loadBefore"][0], r["loadAfter"][0]))
         if self.quick:
             add("")
             add("REDUCED SIZE: harness check only; these timings mean nothing.")
@@ -294,36 +308,40 @@ class Report:
         add("Mesh: %d vertices, %d triangles; kvd file %.1f MB, PLY %.1f MB." % (
             mesh["vertices"], mesh["faces"], mesh["bytes"] / MB, mesh["ply"].stat().st_size / MB))
         add("")
-        add("| step | input | time (ms) | MB/s | peak RSS (MiB) |")
-        add("|---|---|---:|---:|---:|")
+        add("| step | input | time (ms) | CPU (ms) | MB/s | peak RSS (MiB) |")
+        add("|---|---|---:|---:|---:|---:|")
         ply_bytes = mesh["ply"].stat().st_size
         rows = [("(a) read limit: fread 1 MiB blocks", "kvd", r["a"], mesh["bytes"]),
-                ("(b) kvd info (counting host)", "kvd", r["b"], mesh["bytes"]),
+                ("(b) kvd info: counts, distinct vertices, bounds", "kvd", r["b"], mesh["bytes"]),
+                ("(b0) import into a host that only counts", "kvd", r["b0"], mesh["bytes"]),
                 ("(c) assimp import, no post-processing", "PLY", r["c"], ply_bytes),
                 ("(d) kvd convert to .glb", "kvd", r["d"], mesh["bytes"]),
                 ("(e) assimp export to .glb", "PLY", r["e"], ply_bytes)]
         for name, kind, result, nbytes in rows:
-            add("| %s | %s | %.1f | %.0f | %.1f |" % (name, kind, result["seconds"] * 1000,
-                                                      mbps(nbytes, result["seconds"]),
-                                                      mib(result["peak"])))
+            add("| %s | %s | %.1f | %.1f | %.0f | %.1f |" % (
+                name, kind, result["seconds"] * 1000, result["cpu"] * 1000,
+                mbps(nbytes, result["seconds"]), mib(result["peak"])))
         add("")
-        add("Ratios: (b)/(a) throughput %.2f; (c)/(b) time %.1fx; (b)/(c) peak memory %.3f; "
-            "(e)/(d) time %.1fx." % (
+        add("Ratios, wall time: (b)/(a) throughput %.2f; (c)/(b) time %.1fx; (b)/(c) peak memory "
+            "%.3f; (e)/(d) time %.1fx. On CPU time: (b)/(a) %.2f; (c)/(b) %.1fx; (e)/(d) %.1fx." % (
                 r["a"]["seconds"] / r["b"]["seconds"], r["c"]["seconds"] / r["b"]["seconds"],
-                r["b"]["peak"] / r["c"]["peak"], r["e"]["seconds"] / r["d"]["seconds"]))
+                r["b"]["peak"] / r["c"]["peak"], r["e"]["seconds"] / r["d"]["seconds"],
+                r["a"]["cpu"] / r["b"]["cpu"], r["c"]["cpu"] / r["b"]["cpu"],
+                r["e"]["cpu"] / r["d"]["cpu"]))
         add("")
         add("| kvd file | vertices | triangles | (a) MB/s | (b) ms | (b) MB/s | (b)/(a) | "
-            "(b) ms per MB | (b) peak MiB | bound MiB |")
-        add("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+            "(b) ms per MB | (b) peak MiB | bound MiB | (b0) MB/s | (b0)/(a) |")
+        add("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
         for run in r["scaling"]:
             scene = run["scene"]
             size = scene["bytes"]
-            add("| %.1f MB | %d | %d | %.0f | %.1f | %.0f | %.2f | %.3f | %.1f | %.1f |" % (
+            add("| %.1f MB | %d | %d | %.0f | %.1f | %.0f | %.2f | %.3f | %.1f | %.1f | %.0f | %.2f |" % (
                 size / MB, scene["vertices"], scene["faces"], mbps(size, run["a"]["seconds"]),
                 run["b"]["seconds"] * 1000, mbps(size, run["b"]["seconds"]),
                 run["a"]["seconds"] / run["b"]["seconds"],
                 run["b"]["seconds"] * 1000 / (size / MB), mib(run["b"]["peak"]),
-                mib(self.memory_bound(scene))))
+                mib(self.memory_bound(scene)), mbps(size, run["b0"]["seconds"]),
+                run["a"]["seconds"] / run["b0"]["seconds"]))
         add("")
         add("| target | result | met |")
         add("|---|---|---|")
