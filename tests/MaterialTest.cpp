@@ -149,7 +149,8 @@ class MaterialTest : public testing::TestWithParam<MaterialCase> {};
 TEST_P(MaterialTest, GivesOneHostRecordPerTopLevelMaterial)
 {
     const MaterialCase& c = GetParam();
-    SceneDescription scene{.materials = c.section};
+    SceneDescription scene;
+    scene.materials = c.section;
     for (size_t i = 0; i <= c.expected.size(); ++i)
         scene.nodes.push_back(pieces::IndexedMesh("mesh" + std::to_string(i), static_cast<uint16_t>(i)));
 

@@ -128,12 +128,17 @@ KvdWriter& KvdWriter::Slot(std::optional<uint16_t> slot, bool present, uint16_t 
     return U16(slot.value_or(present ? tag : 0));
 }
 
+KvdWriter& KvdWriter::SlotString(std::optional<uint16_t> slot, const std::optional<KvdString>& item,
+                                 uint16_t tag)
+{
+    Slot(slot, item.has_value(), tag);
+    return item ? StoredString(*item) : *this;
+}
+
 KvdWriter& KvdWriter::Header(const HeaderDescription& header)
 {
     U16(header.firstTag).StoredString(header.signature).U16(header.formatWord);
-    Slot(header.textSlot, header.text.has_value(), kHeaderText);
-    if (header.text)
-        StoredString(*header.text);
+    SlotString(header.textSlot, header.text, kHeaderText);
     for (uint16_t word : header.words)
         U16(word);
     Slot(header.valuesSlot, header.values.has_value(), kHeaderValues);
@@ -161,12 +166,8 @@ KvdWriter& KvdWriter::MaterialSection(const MaterialSectionDescription& section)
 KvdWriter& KvdWriter::Material(const MaterialDescription& material)
 {
     U16(material.code1).U16(material.code2);
-    Slot(material.nameSlot, material.name.has_value(), kMaterialName);
-    if (material.name)
-        StoredString(*material.name);
-    Slot(material.classSlot, material.className.has_value(), kMaterialClass);
-    if (material.className)
-        StoredString(*material.className);
+    SlotString(material.nameSlot, material.name, kMaterialName);
+    SlotString(material.classSlot, material.className, kMaterialClass);
     for (const auto* colour : {&material.colour1, &material.colour2, &material.colour3}) {
         for (float component : *colour)
             F32(component);
@@ -178,30 +179,17 @@ KvdWriter& KvdWriter::Material(const MaterialDescription& material)
         const StandardBlockDescription& block = *material.standard;
         U32(block.value1).U32(block.value2).U16(block.code1).U16(block.code2).U16(block.code3);
     }
-    Slot(material.mapSlot, material.maps.has_value(), kMapList);
-    if (material.maps) {
-        U16(CountOf(material.mapCount, material.maps->size()));
-        for (const MapDescription& map : *material.maps)
-            Map(map);
-    }
-    Slot(material.subMaterialSlot, material.subMaterials.has_value(), kSubMaterialList);
-    if (material.subMaterials) {
-        U16(CountOf(material.subMaterialCount, material.subMaterials->size()));
-        for (const MaterialDescription& subMaterial : *material.subMaterials)
-            Material(subMaterial);
-    }
+    SlotList(material.mapSlot, material.maps, material.mapCount, kMapList, &KvdWriter::Map);
+    SlotList(material.subMaterialSlot, material.subMaterials, material.subMaterialCount,
+             kSubMaterialList, &KvdWriter::Material);
     return U16(material.closingTag);
 }
 
 KvdWriter& KvdWriter::Map(const MapDescription& map)
 {
     U16(map.kind);
-    Slot(map.nameSlot, map.name.has_value(), kMapName);
-    if (map.name)
-        StoredString(*map.name);
-    Slot(map.classSlot, map.className.has_value(), kMapClass);
-    if (map.className)
-        StoredString(*map.className);
+    SlotString(map.nameSlot, map.name, kMapName);
+    SlotString(map.classSlot, map.className, kMapClass);
     U16(map.code).U32(map.value);
     if (map.imageFile) {
         Slot(map.imageSlot, true, kImageFile).StoredString(*map.imageFile);
@@ -209,12 +197,7 @@ KvdWriter& KvdWriter::Map(const MapDescription& map)
             Slot(map.imageBlockSlot, true, kImageBlock).ImageBlock(*map.imageBlock);
         U16(map.imageCode);
     }
-    Slot(map.nestedMapSlot, map.nestedMaps.has_value(), kMapList);
-    if (map.nestedMaps) {
-        U16(CountOf(map.nestedMapCount, map.nestedMaps->size()));
-        for (const MapDescription& nested : *map.nestedMaps)
-            Map(nested);
-    }
+    SlotList(map.nestedMapSlot, map.nestedMaps, map.nestedMapCount, kMapList, &KvdWriter::Map);
     return U16(map.closingTag);
 }
 
@@ -232,9 +215,7 @@ KvdWriter& KvdWriter::NameRecord(const NameRecordDescription& record)
     if (record.openingTag != kName)
         return *this;
     StoredString(record.name);
-    Slot(record.secondarySlot, record.secondaryName.has_value(), kSecondaryName);
-    if (record.secondaryName)
-        StoredString(*record.secondaryName);
+    SlotString(record.secondarySlot, record.secondaryName, kSecondaryName);
     return *this;
 }
 

@@ -306,6 +306,23 @@ private:
     friend bool WriteStreamedMeshScene(std::FILE* out, const StreamedMeshScene& scene);
 
     KvdWriter& Slot(std::optional<uint16_t> slot, bool present, uint16_t tag);
+    // The slot, then the string when present.
+    KvdWriter& SlotString(std::optional<uint16_t> slot, const std::optional<KvdString>& item,
+                          uint16_t tag);
+    // The slot, then the count and the records when the list is present.
+    template <class Item>
+    KvdWriter& SlotList(std::optional<uint16_t> slot, const std::optional<std::vector<Item>>& list,
+                        std::optional<uint16_t> count, uint16_t tag,
+                        KvdWriter& (KvdWriter::*writeItem)(const Item&))
+    {
+        Slot(slot, list.has_value(), tag);
+        if (list) {
+            U16(count.value_or(static_cast<uint16_t>(list->size())));
+            for (const Item& item : *list)
+                (this->*writeItem)(item);
+        }
+        return *this;
+    }
     // The stored counts may differ from the numbers of items written.
     KvdWriter& StreamedGeometry(const GeometryDescription& frame, int32_t storedVertexCount,
                                 int32_t vertexCount, const VertexSource& vertices,
