@@ -61,35 +61,22 @@ void ImportScene(benchmark::State& state, const std::vector<uint8_t>& bytes, uin
 
 // 16-bit tags and 32-bit values through the input buffer, as the record
 // readers take them.
-void BM_ReadU16(benchmark::State& state)
+template <size_t kWidth>
+void BM_ReadValues(benchmark::State& state)
 {
     std::vector<uint8_t> data(1 << 20, 0x5a);
     for (auto _ : state) {
         InputBuffer input(data.data(), data.size());
         uint32_t sum = 0;
-        uint8_t raw[2];
+        uint8_t raw[kWidth];
         while (input.Read(raw, sizeof raw))
-            sum += LoadU16(raw);
+            sum += kWidth == 2 ? LoadU16(raw) : LoadU32(raw);
         benchmark::DoNotOptimize(sum);
     }
     state.SetBytesProcessed(static_cast<int64_t>(data.size()) * state.iterations());
 }
-BENCHMARK(BM_ReadU16);
-
-void BM_ReadU32(benchmark::State& state)
-{
-    std::vector<uint8_t> data(1 << 20, 0x5a);
-    for (auto _ : state) {
-        InputBuffer input(data.data(), data.size());
-        uint32_t sum = 0;
-        uint8_t raw[4];
-        while (input.Read(raw, sizeof raw))
-            sum += LoadU32(raw);
-        benchmark::DoNotOptimize(sum);
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(data.size()) * state.iterations());
-}
-BENCHMARK(BM_ReadU32);
+BENCHMARK(BM_ReadValues<2>);
+BENCHMARK(BM_ReadValues<4>);
 
 // Block refills from a stream: 12-byte records across 256 KiB blocks.
 void BM_ReadFromStream(benchmark::State& state)

@@ -137,46 +137,49 @@ class Bench:
             raise HarnessError("bench_make_scene said: " + text)
         return scene
 
-    def read_limit(self, scene):
-        result = self.measure([self.tool("bench_read_limit"), str(scene["kvd"])], self.args.runs)
-        if numbers_after(result["output"], "bytes") != scene["bytes"]:
-            raise HarnessError("bench_read_limit read %s" % result["output"].strip())
+    def counted(self, command, word, expected, what):
+        """Measures a command whose output says `word N`; N must be `expected`."""
+        result = self.measure(command, self.args.runs)
+        if numbers_after(result["output"], word) != expected:
+            raise HarnessError("%s: expected %s %d, got: %s" % (
+                what, word, expected, result["output"].strip()[:500]))
         return result
 
+    def read_limit(self, scene):
+        return self.counted([self.tool("bench_read_limit"), scene["kvd"]], "bytes", scene["bytes"],
+                            "bench_read_limit")
+
     def kvd_info(self, scene):
-        result = self.measure([self.tool("kvd"), "info", str(scene["kvd"])], self.args.runs)
-        if str(scene["faces"]) not in re.findall(r"\d+", result["output"]):
+        # "objects: 1, 3998792 triangles, ...": the number before the word.
+        result = self.measure([self.tool("kvd"), "info", scene["kvd"]], self.args.runs)
+        match = re.search(r"(\d+) triangles", result["output"])
+        if match is None or int(match.group(1)) != scene["faces"]:
             raise HarnessError("kvd info does not report %d triangles: %s" % (
                 scene["faces"], result["output"].strip()[:500]))
         return result
 
     def counting_import(self, scene):
-        result = self.measure([self.tool("bench_counting_import"), str(scene["kvd"])], self.args.runs)
-        if numbers_after(result["output"], "triangles") != scene["faces"]:
-            raise HarnessError("bench_counting_import saw %s" % result["output"].strip())
-        return result
+        return self.counted([self.tool("bench_counting_import"), scene["kvd"]], "triangles",
+                            scene["faces"], "bench_counting_import")
 
     def assimp_import(self, scene):
-        result = self.measure([self.tool("bench_assimp_import"), str(scene["ply"])], self.args.runs)
-        if numbers_after(result["output"], "faces") != scene["faces"]:
-            raise HarnessError("the PLY importer saw %s" % result["output"].strip())
+        return self.counted([self.tool("bench_assimp_import"), scene["ply"]], "faces", scene["faces"],
+                            "the PLY importer")
+
+    def converted(self, command, out):
+        """Measures a conversion; its output must be a binary glTF file."""
+        result = self.measure(command, self.args.runs, out)
+        check_glb(out)
+        result["outputBytes"] = out.stat().st_size
         return result
 
     def kvd_convert(self, scene):
         out = self.data / (scene["kvd"].stem + ".kvd.glb")
-        result = self.measure([self.tool("kvd"), "convert", str(scene["kvd"]), str(out)],
-                         self.args.runs, out)
-        check_glb(out)
-        result["outputBytes"] = out.stat().st_size
-        return result
+        return self.converted([self.tool("kvd"), "convert", scene["kvd"], out], out)
 
     def assimp_export(self, scene):
         out = self.data / (scene["ply"].stem + ".assimp.glb")
-        result = self.measure([self.assimp, "export", str(scene["ply"]), str(out), "-fglb2"],
-                         self.args.runs, out)
-        check_glb(out)
-        result["outputBytes"] = out.stat().st_size
-        return result
+        return self.converted([self.assimp, "export", scene["ply"], out, "-fglb2"], out)
 
 
 def mbps(nbytes, seconds):
