@@ -6,36 +6,17 @@
 #include <utility>
 
 #include "tools/samples/SampleScenes.h"
+#include "tools/samples/SceneParts.h"
 
 using namespace kvdwriter;
 
 namespace {
 
+// Meshes of the tests have a colour of their own, seen when they name no material.
 NodeDescription Mesh(const char* name, std::vector<Vertex> vertices, std::vector<Face> faces,
                      std::optional<uint16_t> materialIndex)
 {
-    MeshDescription mesh;
-    mesh.name.name = name;
-    mesh.transform = TransformDescription::At(0.0f, 0.0f, 0.0f);
-    mesh.materialIndex = materialIndex;
-    mesh.colour = {0.2f, 0.4f, 0.6f};
-    mesh.geometry.vertices = std::move(vertices);
-    mesh.geometry.faces = std::move(faces);
-    NodeDescription node;
-    node.label = name;
-    node.mesh = std::move(mesh);
-    return node;
-}
-
-CameraDescription Camera(const char* name, std::array<float, 3> eye, std::array<float, 3> target)
-{
-    CameraDescription camera;
-    camera.name.name = name;
-    CameraPlacementDescription placement;
-    placement.target = TransformDescription::At(target[0], target[1], target[2]);
-    placement.eye = TransformDescription::At(eye[0], eye[1], eye[2]);
-    camera.placement = placement;
-    return camera;
+    return MeshNode(name, std::move(vertices), std::move(faces), materialIndex, {0.2f, 0.4f, 0.6f});
 }
 
 MaterialDescription TexturedMaterial(const char* name, const char* texture)
@@ -58,7 +39,7 @@ SceneDescription GbkNames()
     MaterialDescription bright = TexturedMaterial("bright", "C:\\maps\\bright.jpg");
     bright.colour2 = {1.5f, -0.25f, std::numeric_limits<float>::quiet_NaN()};
     scene.materials.materials = {wood, bright};
-    scene.cameras = {Camera("\xcf\xe0\xbb\xfa" "2", {10.0f, -20.0f, 5.0f}, {0.0f, 0.0f, 0.0f})};
+    scene.cameras = {CameraLookingAt("\xcf\xe0\xbb\xfa" "2", {10.0f, -20.0f, 5.0f}, {0.0f, 0.0f, 0.0f})};
     scene.nodes = {Mesh("\xc8\xfd\xbd\xc7", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
                         {{0, 1, 2}, {0, 1, 3}}, 0),
                    Mesh("bright", {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}}, {{0, 1, 2}}, 1),
@@ -95,8 +76,8 @@ SceneDescription Hostile()
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float infinity = std::numeric_limits<float>::infinity();
     SceneDescription scene;
-    scene.cameras = {Camera("same", {1.0f, 2.0f, 3.0f}, {1.0f, 2.0f, 3.0f}),
-                     Camera("down", {0.0f, 0.0f, 50.0f}, {0.0f, 0.0f, 0.0f})};
+    scene.cameras = {CameraLookingAt("same", {1.0f, 2.0f, 3.0f}, {1.0f, 2.0f, 3.0f}),
+                     CameraLookingAt("down", {0.0f, 0.0f, 50.0f}, {0.0f, 0.0f, 0.0f})};
     NodeDescription broken = Mesh("broken", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {nan, 0, 0}, {0, infinity, 0}, {-0.0f, 0, 0}},
                                   {{0, 1, 2}, {0, 3, 1}, {4, 1, 2}, {0, 1, 9}, {-1, 0, 1}, {5, 1, 2}}, std::nullopt);
     NodeDescription empty = Mesh("empty", {}, {}, std::nullopt);

@@ -90,6 +90,11 @@ struct FailureCase {
     bool outputWritten;
 };
 
+void PrintTo(const FailureCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class KvdFailureTest : public testing::TestWithParam<FailureCase> {};
 
 std::string Substitute(std::string text, const TempFolder& folder)

@@ -25,6 +25,11 @@ struct Case {
     AxisMode axes;
 };
 
+void PrintTo(const Case& c, std::ostream* out)
+{
+    *out << c.scene << "." << c.extension << (c.axes == AxisMode::Keep ? " --keep-axes" : "");
+}
+
 std::string CaseName(const testing::TestParamInfo<Case>& info)
 {
     return info.param.scene + "_" + info.param.extension + (info.param.axes == AxisMode::Keep ? "_keep" : "");
@@ -139,8 +144,10 @@ TEST_P(RoundTripTest, KeepsEveryTriangleAndCorner)
 
 TEST_P(RoundTripTest, KeepsTheCamerasLookingAtTheirTargets)
 {
-    if (GetParam().extension == "obj")
-        GTEST_SKIP() << "OBJ holds no cameras";
+    if (GetParam().extension == "obj") {
+        EXPECT_EQ(loaded_->mNumCameras, 0u) << "OBJ holds no cameras";
+        return;
+    }
     ASSERT_EQ(loaded_->mNumCameras, CameraCount(description_));
     ASSERT_EQ(loaded_->mNumCameras, model_.cameras.size());
     for (unsigned i = 0; i < loaded_->mNumCameras; ++i) {

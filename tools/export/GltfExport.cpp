@@ -143,34 +143,30 @@ private:
         return static_cast<int>(model_.bufferViews.size()) - 1;
     }
 
-    int AddPositions(const IndexedMesh& mesh)
+    // A float accessor over values, count items of components each.
+    int AddFloatAccessor(const std::vector<float>& values, size_t count, int type)
     {
         tinygltf::Accessor accessor;
-        accessor.bufferView = AddBufferView(mesh.positions.data(), mesh.positions.size() * sizeof(float),
-                                            kArrayBuffer);
+        accessor.bufferView = AddBufferView(values.data(), values.size() * sizeof(float), kArrayBuffer);
         accessor.componentType = TINYGLTF_COMPONENT_TYPE_FLOAT;
-        accessor.type = TINYGLTF_TYPE_VEC3;
-        accessor.count = mesh.vertexCount();
-        Bounds box;
-        for (size_t i = 0; i < mesh.positions.size(); i += 3)
-            box.Add(mesh.positions[i], mesh.positions[i + 1], mesh.positions[i + 2]);
-        accessor.minValues.assign(box.min.begin(), box.min.end());
-        accessor.maxValues.assign(box.max.begin(), box.max.end());
-        sceneBounds_.Add(box);
+        accessor.type = type;
+        accessor.count = count;
         model_.accessors.push_back(std::move(accessor));
         return static_cast<int>(model_.accessors.size()) - 1;
     }
 
-    int AddTexCoords(const IndexedMesh& mesh)
+    // Positions carry their bounds, as glTF requires.
+    int AddPositions(const IndexedMesh& mesh)
     {
-        tinygltf::Accessor accessor;
-        accessor.bufferView = AddBufferView(mesh.texCoords.data(), mesh.texCoords.size() * sizeof(float),
-                                            kArrayBuffer);
-        accessor.componentType = TINYGLTF_COMPONENT_TYPE_FLOAT;
-        accessor.type = TINYGLTF_TYPE_VEC2;
-        accessor.count = mesh.vertexCount();
-        model_.accessors.push_back(std::move(accessor));
-        return static_cast<int>(model_.accessors.size()) - 1;
+        const int index = AddFloatAccessor(mesh.positions, mesh.vertexCount(), TINYGLTF_TYPE_VEC3);
+        Bounds box;
+        for (size_t i = 0; i < mesh.positions.size(); i += 3)
+            box.Add(mesh.positions[i], mesh.positions[i + 1], mesh.positions[i + 2]);
+        tinygltf::Accessor& accessor = model_.accessors[static_cast<size_t>(index)];
+        accessor.minValues.assign(box.min.begin(), box.min.end());
+        accessor.maxValues.assign(box.max.begin(), box.max.end());
+        sceneBounds_.Add(box);
+        return index;
     }
 
     int AddIndices(const IndexedMesh& mesh)
@@ -207,7 +203,8 @@ private:
             primitive.mode = kTriangles;
             primitive.attributes["POSITION"] = AddPositions(indexed);
             if (textured)
-                primitive.attributes["TEXCOORD_0"] = AddTexCoords(indexed);
+                primitive.attributes["TEXCOORD_0"] =
+                    AddFloatAccessor(indexed.texCoords, indexed.vertexCount(), TINYGLTF_TYPE_VEC2);
             primitive.indices = AddIndices(indexed);
             primitive.material = object.material;
             tinygltf::Mesh mesh;

@@ -5,6 +5,8 @@
 #include <optional>
 #include <utility>
 
+#include "tools/samples/SceneParts.h"
+
 using namespace kvdwriter;
 
 namespace {
@@ -46,34 +48,6 @@ MaterialDescription Material(const char* name, std::array<float, 3> ambient, std
     material.colour3 = specular;
     material.scalar1 = 25.0f;
     return material;
-}
-
-NodeDescription MeshNode(const char* name, std::vector<Vertex> vertices, std::vector<Face> faces,
-                         std::optional<uint16_t> materialIndex, std::array<float, 3> colour = {})
-{
-    MeshDescription mesh;
-    mesh.name.name = name;
-    mesh.transform = TransformDescription::At(0.0f, 0.0f, 0.0f);
-    mesh.transform.name = name;
-    mesh.materialIndex = materialIndex;
-    mesh.colour = colour;
-    mesh.geometry.vertices = std::move(vertices);
-    mesh.geometry.faces = std::move(faces);
-    NodeDescription node;
-    node.label = name;
-    node.mesh = std::move(mesh);
-    return node;
-}
-
-CameraDescription Camera(const char* name, std::array<float, 3> eye, std::array<float, 3> target)
-{
-    CameraDescription camera;
-    camera.name.name = name;
-    CameraPlacementDescription placement;
-    placement.target = TransformDescription::At(target[0], target[1], target[2]);
-    placement.eye = TransformDescription::At(eye[0], eye[1], eye[2]);
-    camera.placement = placement;
-    return camera;
 }
 
 // Four walls without floor or ceiling: eight shared corners, faces outward.
@@ -153,8 +127,8 @@ SceneDescription House()
     glass.scalar1 = 80.0f;
     scene.materials.materials = {wood, brick, tiles, glass};
 
-    scene.cameras = {Camera(kFrontCamera, {9000.0f, -12000.0f, 5000.0f}, {0.0f, 0.0f, 1500.0f}),
-                     Camera(kTopCamera, {0.0f, 0.0f, 30000.0f}, {0.0f, 0.0f, 0.0f})};
+    scene.cameras = {CameraLookingAt(kFrontCamera, {9000.0f, -12000.0f, 5000.0f}, {0.0f, 0.0f, 1500.0f}),
+                     CameraLookingAt(kTopCamera, {0.0f, 0.0f, 30000.0f}, {0.0f, 0.0f, 0.0f})};
 
     NodeDescription walls = Walls();
     walls.children = {Door(), Window()};

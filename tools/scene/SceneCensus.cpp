@@ -1,18 +1,5 @@
 #include "tools/scene/SceneCensus.h"
 
-int SceneCensus::SetDefaultCamera(const char* name, const Point3d& eye, const Point3d& target, double fov)
-{
-    result_.cameras.insert(result_.cameras.begin(),
-                           SceneCamera{name, {eye.x, eye.y, eye.z}, {target.x, target.y, target.z}, fov});
-    return 1;
-}
-
-int SceneCensus::AddCamera(const char* name, const Point3d& eye, const Point3d& target, double fov)
-{
-    result_.cameras.push_back(SceneCamera{name, {eye.x, eye.y, eye.z}, {target.x, target.y, target.z}, fov});
-    return 1;
-}
-
 int SceneCensus::BeginObject()
 {
     result_.objects.emplace_back();

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/host/SceneHost.h"
 #include "tools/scene/Bounds.h"
+#include "tools/scene/CameraKeepingHost.h"
 #include "tools/scene/DistinctPointCount.h"
 #include "tools/scene/MaterialTable.h"
 #include "tools/scene/SceneModel.h"
@@ -28,12 +28,13 @@ struct SceneCensusResult {
     Bounds bounds;
 };
 
-class SceneCensus final : public SceneHost {
+class SceneCensus final : public CameraKeepingHost {
 public:
-    explicit SceneCensus(SceneCensusResult& result) : result_(result), materials_(result.materials) {}
+    explicit SceneCensus(SceneCensusResult& result)
+        : CameraKeepingHost(result.cameras), result_(result), materials_(result.materials)
+    {
+    }
 
-    int SetDefaultCamera(const char* name, const Point3d& eye, const Point3d& target, double fov) override;
-    int AddCamera(const char* name, const Point3d& eye, const Point3d& target, double fov) override;
     int BeginObject() override;
     int BeginSurface(const tagMaterial& material) override;
     int AddTriangle(const Point3d* a, const Point3d* b, const Point3d* c) override;

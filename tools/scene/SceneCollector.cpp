@@ -3,11 +3,6 @@
 #include <cstring>
 
 namespace {
-SceneCamera MakeCamera(const char* name, const Point3d& eye, const Point3d& target, double fov)
-{
-    return SceneCamera{name, {eye.x, eye.y, eye.z}, {target.x, target.y, target.z}, fov};
-}
-
 void AppendCorner(std::vector<float>& corners, const Point3d& p)
 {
     corners.push_back(static_cast<float>(p.x));
@@ -15,20 +10,6 @@ void AppendCorner(std::vector<float>& corners, const Point3d& p)
     corners.push_back(static_cast<float>(p.z));
 }
 }  // namespace
-
-// A second default camera replaces nothing: the host keeps them in the order
-// given, and the one given as default is the first.
-int SceneCollector::SetDefaultCamera(const char* name, const Point3d& eye, const Point3d& target, double fov)
-{
-    scene_.cameras.insert(scene_.cameras.begin(), MakeCamera(name, eye, target, fov));
-    return 1;
-}
-
-int SceneCollector::AddCamera(const char* name, const Point3d& eye, const Point3d& target, double fov)
-{
-    scene_.cameras.push_back(MakeCamera(name, eye, target, fov));
-    return 1;
-}
 
 int SceneCollector::BeginObject()
 {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/Point3d.h"
 #include "host/TagMaterial.h"
 
 struct SceneCamera {
@@ -16,6 +17,12 @@ struct SceneCamera {
     std::array<double, 3> target{};
     double fov = 0.0;
 };
+
+// A camera as the host's camera calls give it.
+inline SceneCamera MakeSceneCamera(const char* name, const Point3d& eye, const Point3d& target, double fov)
+{
+    return SceneCamera{name, {eye.x, eye.y, eye.z}, {target.x, target.y, target.z}, fov};
+}
 
 struct SceneObject {
     // Position in SceneModel::materials, or kNoSurface when the object got
