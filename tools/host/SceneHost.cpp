@@ -13,10 +13,17 @@ namespace {
 
 SceneHost* installedHost = nullptr;
 
-SceneHost& CurrentHost()
+[[gnu::noinline]] SceneHost& CooperativeHost()
 {
     static SceneHost cooperative;
-    return installedHost != nullptr ? *installedHost : cooperative;
+    return cooperative;
+}
+
+// Runs once per triangle: the installed host is one load, inlined into each
+// GB_ function; the guarded static stays out of that path.
+SceneHost& CurrentHost()
+{
+    return installedHost != nullptr ? *installedHost : CooperativeHost();
 }
 
 }  // namespace
