@@ -20,22 +20,16 @@ constexpr char kFloorName[] = "\xb5\xd8\xb0\xe5";
 // "木纹.jpg": wood grain.
 constexpr char kWoodImage[] = "\xc4\xbe\xce\xc6.jpg";
 
-// A rows x columns grid in the z = height plane, two triangles per cell.
-GeometryDescription Grid(int rows, int columns, float height)
+// The writer's flat grid as an ordinary geometry block.
+GeometryDescription GridGeometry(int32_t rows, int32_t columns)
 {
-    GeometryDescription grid;
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < columns; ++c)
-            grid.vertices.push_back({0.5f * static_cast<float>(c), 0.25f * static_cast<float>(r), height});
-    }
-    for (int r = 0; r + 1 < rows; ++r) {
-        for (int c = 0; c + 1 < columns; ++c) {
-            int32_t corner = r * columns + c;
-            grid.faces.push_back({corner, corner + 1, corner + columns + 1});
-            grid.faces.push_back({corner, corner + columns + 1, corner + columns});
-        }
-    }
-    return grid;
+    GridSurface grid{rows, columns};
+    GeometryDescription geometry;
+    geometry.vertices.resize(static_cast<size_t>(grid.vertexCount()));
+    geometry.faces.resize(static_cast<size_t>(grid.faceCount()));
+    grid.FillVertices(0, geometry.vertices);
+    grid.FillFaces(0, geometry.faces);
+    return geometry;
 }
 
 // The tests' sample scene, which holds every kind of record, with GBK names
@@ -45,7 +39,7 @@ SceneDescription WholeScene()
     SceneDescription scene = pieces::SampleScene();
     scene.cameras.at(0).name.name = kFrontCameraName;
     scene.materials.materials.at(0).maps->at(0).imageFile = kWoodImage;
-    scene.nodes.push_back(pieces::IndexedMesh(kFloorName, 0, Grid(8, 8, -0.125f)));
+    scene.nodes.push_back(pieces::IndexedMesh(kFloorName, 0, GridGeometry(8, 8)));
     return scene;
 }
 
