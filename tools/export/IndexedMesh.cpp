@@ -130,6 +130,7 @@ IndexedMesh BuildFromPoints(const std::vector<float>& points, const std::vector<
     std::vector<uint32_t> keptNumber(pointCount, kUnused);
     std::vector<float> kept;               // x y z per kept point, output axes
     std::vector<uint32_t> corners;         // kept number per kept corner
+    kept.reserve(points.size());
     corners.reserve(cornerPoints.size());
     for (size_t t = 0; t + 3 <= cornerPoints.size(); t += 3) {
         const uint32_t* triangle = &cornerPoints[t];

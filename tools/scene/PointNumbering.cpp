@@ -8,7 +8,7 @@ void PointNumbering::Reset()
     count_ = 0;
 }
 
-uint32_t PointNumbering::Number(const Point3d* point, bool& isNew)
+uint32_t PointNumbering::NumberSlow(const Point3d* point, bool& isNew)
 {
     isNew = false;
     const auto address = reinterpret_cast<uintptr_t>(point);

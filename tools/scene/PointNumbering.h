@@ -22,10 +22,25 @@ public:
 
     void Reset();
     // The point's number, or kNoNumber; isNew says it was numbered just now.
-    uint32_t Number(const Point3d* point, bool& isNew);
+    // A point numbered before, the common case, is one table look-up here.
+    uint32_t Number(const Point3d* point, bool& isNew)
+    {
+        const auto address = reinterpret_cast<uintptr_t>(point);
+        if (hasBase_ && address >= base_) {
+            const uintptr_t distance = address - base_;
+            const uint64_t slot = distance / sizeof(Point3d);
+            if (distance % sizeof(Point3d) == 0 && slot < after_.size() && after_[slot] != 0) {
+                isNew = false;
+                return after_[slot] - 1;
+            }
+        }
+        return NumberSlow(point, isNew);
+    }
     uint32_t count() const { return count_; }
 
 private:
+    uint32_t NumberSlow(const Point3d* point, bool& isNew);
+
     uintptr_t base_ = 0;
     bool hasBase_ = false;
     // Number + 1 per slot (0: not seen) at or after the first pointer, and
