@@ -101,6 +101,9 @@ IndexedMesh BuildIndexedMesh(const std::vector<float>& corners, AxisMode axes, b
 }
 
 namespace {
+template <class T>
+using LargeVector = std::vector<T, LargePageAllocator<T>>;
+
 // An object's corners from its shared points.
 std::vector<float> ExpandCorners(const SceneObject& object)
 {
@@ -117,7 +120,7 @@ std::vector<float> ExpandCorners(const SceneObject& object)
 // points of the kept triangles are taken in order of first use, equal ones
 // merged, and the corners renumbered. Merging the points in that order gives
 // the vertices the same order as merging every corner would.
-IndexedMesh BuildFromPoints(const std::vector<float>& points, const std::vector<uint32_t>& cornerPoints,
+IndexedMesh BuildFromPoints(const LargeVector<float>& points, const LargeVector<uint32_t>& cornerPoints,
                             AxisMode axes)
 {
     IndexedMesh mesh;
@@ -127,8 +130,8 @@ IndexedMesh BuildFromPoints(const std::vector<float>& points, const std::vector<
         finite[i] = AllFinite(&points[i * kCornerFloats], kCornerFloats);
 
     constexpr uint32_t kUnused = UINT32_MAX;
-    std::vector<uint32_t> keptNumber(pointCount, kUnused);
-    std::vector<float> kept;               // x y z per kept point, output axes
+    LargeVector<uint32_t> keptNumber(pointCount, kUnused);
+    LargeVector<float> kept;               // x y z per kept point, output axes
     std::vector<uint32_t> corners;         // kept number per kept corner
     kept.reserve(points.size());
     corners.reserve(cornerPoints.size());
@@ -153,7 +156,7 @@ IndexedMesh BuildFromPoints(const std::vector<float>& points, const std::vector<
     const size_t keptCount = kept.size() / kCornerFloats;
     if (keptCount == 0)
         return mesh;
-    std::vector<uint32_t> remap(keptCount);
+    LargeVector<uint32_t> remap(keptCount);
     const size_t vertexCount = MergeEqualPoints(kept.data(), keptCount, remap.data());
     mesh.positions.resize(vertexCount * kCornerFloats);
     for (size_t i = 0; i < keptCount; ++i)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/Point3d.h"
+#include "convert/LargePageAllocator.h"
 #include "host/TagMaterial.h"
 
 struct SceneCamera {
@@ -36,8 +37,8 @@ struct SceneObject {
     // Or shared points: x y z of each distinct host point, in the order of
     // first use, and three point numbers per triangle. The collector keeps
     // this form, which holds a mesh's shared vertices once.
-    std::vector<float> points;
-    std::vector<uint32_t> cornerPoints;
+    std::vector<float, LargePageAllocator<float>> points;
+    std::vector<uint32_t, LargePageAllocator<uint32_t>> cornerPoints;
 
     size_t triangleCount() const { return corners.size() / 9 + cornerPoints.size() / 3; }
 };
