@@ -34,17 +34,33 @@ std::vector<uint8_t> DeepNodes()
     return writer.bytes();
 }
 
+// A material record up to its map slot, without name or class.
+KvdWriter& MaterialUpToMaps(KvdWriter& writer)
+{
+    writer.U16(0).U16(0).U16(0).U16(0);
+    for (int i = 0; i < 13; ++i)
+        writer.F32(0.5f);
+    return writer;
+}
+
 // One material whose first map nests maps past the bound.
 std::vector<uint8_t> DeepMaps()
 {
     KvdWriter writer;
     writer.Header({}).U16(kMaterialSection).U16(kMaterialList).U16(1);
-    writer.U16(0).U16(0).U16(0).U16(0);
-    for (int i = 0; i < 13; ++i)
-        writer.F32(0.5f);
-    writer.U16(kMapList).U16(1);
+    MaterialUpToMaps(writer).U16(kMapList).U16(1);
     for (int level = 0; level < kPastNestingBound; ++level)
         writer.U16(kFirstTextureMap).U16(0).U16(0).U16(0).U32(0).U16(kMapList).U16(1);
+    return writer.bytes();
+}
+
+// Sub-materials, each the only one of the material before, past the bound.
+std::vector<uint8_t> DeepMaterials()
+{
+    KvdWriter writer;
+    writer.Header({}).U16(kMaterialSection).U16(kMaterialList).U16(1);
+    for (int level = 0; level < kPastNestingBound; ++level)
+        MaterialUpToMaps(writer).U16(0).U16(kSubMaterialList).U16(1);
     return writer.bytes();
 }
 
@@ -64,6 +80,7 @@ int main(int argc, char** argv)
         ok = WriteFile(dir / (scene.name + ".kvd"), SceneBytes(scene.scene)) && ok;
     ok = WriteFile(dir / "deep-nodes.kvd", DeepNodes()) && ok;
     ok = WriteFile(dir / "deep-maps.kvd", DeepMaps()) && ok;
+    ok = WriteFile(dir / "deep-materials.kvd", DeepMaterials()) && ok;
     if (!ok) {
         std::fprintf(stderr, "kvd_write_seeds: cannot write into %s\n", argv[1]);
         return 1;

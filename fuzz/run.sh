@@ -25,6 +25,7 @@ mkdir -p "$build"
 cmake --preset fuzz -S "$root" -B "$build" >"$build/configure.log" 2>&1 ||
     { cat "$build/configure.log" >&2; exit 1; }
 cmake --build "$build" --target kvd_fuzz kvd_write_seeds
+rm -rf "$build/seeds"
 "$build/bin/kvd_write_seeds" "$build/seeds"
 mkdir -p "$build/artifacts" "$build/corpus"
 
