@@ -20,9 +20,14 @@ int SceneCensus::AddTriangle(const Point3d* a, const Point3d* b, const Point3d* 
 {
     if (!objectOpen_)
         return 0;
-    AddCorner(a);
-    AddCorner(b);
-    AddCorner(c);
+    // Most corners name a point seen before: an inline bit test each, and
+    // only a new point can grow the box.
+    if (points_.Add(a))
+        AddToBounds(*a);
+    if (points_.Add(b))
+        AddToBounds(*b);
+    if (points_.Add(c))
+        AddToBounds(*c);
     ++result_.objects.back().triangles;
     ++result_.triangles;
     return 1;
@@ -40,9 +45,7 @@ int SceneCensus::EndObject()
     return 1;
 }
 
-void SceneCensus::AddCorner(const Point3d* corner)
+void SceneCensus::AddToBounds(const Point3d& point)
 {
-    // A point seen before cannot grow the box.
-    if (points_.Add(corner))
-        result_.objects.back().bounds.Add(corner->x, corner->y, corner->z);
+    result_.objects.back().bounds.Add(point.x, point.y, point.z);
 }

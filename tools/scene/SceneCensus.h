@@ -41,7 +41,7 @@ public:
     int EndObject() override;
 
 private:
-    void AddCorner(const Point3d* corner);
+    [[gnu::noinline]] void AddToBounds(const Point3d& point);
 
     SceneCensusResult& result_;
     MaterialTable materials_;
