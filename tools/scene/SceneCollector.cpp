@@ -37,7 +37,9 @@ int SceneCollector::AddTriangle(const Point3d* a, const Point3d* b, const Point3
         const uint32_t pb = PointOf(object, b);
         const uint32_t pc = PointOf(object, c);
         if (pa != PointNumbering::kNoNumber && pb != PointNumbering::kNoNumber && pc != PointNumbering::kNoNumber) {
-            object.cornerPoints.insert(object.cornerPoints.end(), {pa, pb, pc});
+            object.cornerPoints.push_back(pa);
+            object.cornerPoints.push_back(pb);
+            object.cornerPoints.push_back(pc);
             return 1;
         }
         SwitchToCorners(object);
@@ -56,7 +58,9 @@ uint32_t SceneCollector::PointOf(SceneObject& object, const Point3d* point)
         return number;
     const float xyz[3] = {static_cast<float>(point->x), static_cast<float>(point->y), static_cast<float>(point->z)};
     if (isNew) {
-        object.points.insert(object.points.end(), xyz, xyz + 3);
+        object.points.push_back(xyz[0]);
+        object.points.push_back(xyz[1]);
+        object.points.push_back(xyz[2]);
         return number;
     }
     // Bit for bit, so a NaN matches itself.
