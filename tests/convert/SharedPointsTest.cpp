@@ -85,9 +85,14 @@ void ExpectSameMesh(const IndexedMesh& got, const IndexedMesh& want)
     EXPECT_EQ(got.trianglesDropped, want.trianglesDropped);
     EXPECT_EQ(got.indices, want.indices);
     ASSERT_EQ(got.positions.size(), want.positions.size());
-    EXPECT_EQ(std::memcmp(got.positions.data(), want.positions.data(), got.positions.size() * sizeof(float)), 0);
+    // memcmp may not be given the null data of an empty vector.
+    if (!got.positions.empty()) {
+        EXPECT_EQ(std::memcmp(got.positions.data(), want.positions.data(), got.positions.size() * sizeof(float)), 0);
+    }
     ASSERT_EQ(got.texCoords.size(), want.texCoords.size());
-    EXPECT_EQ(std::memcmp(got.texCoords.data(), want.texCoords.data(), got.texCoords.size() * sizeof(float)), 0);
+    if (!got.texCoords.empty()) {
+        EXPECT_EQ(std::memcmp(got.texCoords.data(), want.texCoords.data(), got.texCoords.size() * sizeof(float)), 0);
+    }
 }
 
 TEST(SharedPointsTest, IndexLikeTheCornersInEveryAxisModeWithAndWithoutTextures)
