@@ -61,7 +61,8 @@ private:
 #if defined(__linux__)
     // A mapping of length bytes that starts on a huge-page boundary, so that
     // every 2 MiB of it can be one huge page. Fails as operator new does.
-    static void* MapHuge(size_t length)
+    // Out of line, so that growing a vector stays off its push_back path.
+    [[gnu::noinline]] static void* MapHuge(size_t length)
     {
         size_t padded = length + kHugePage;
         void* raw = mmap(nullptr, padded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
