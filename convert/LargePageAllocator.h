@@ -1,9 +1,11 @@
-// The allocator of a mesh's vertex list, the one large array of an import.
+// The allocator of the large arrays of an import: a mesh's vertex list, and
+// in the kvd tool the arrays that hold a whole mesh.
 //
 // On Linux an array of 2 MiB or more gets a mapping of its own, marked for
 // transparent huge pages: filling it then costs one page fault per 2 MiB
 // instead of one per 4 KiB. For a large mesh those faults cost more than
 // reading the file. Smaller arrays, and other systems, use the ordinary heap.
+// A mapping that fails throws std::bad_alloc, as operator new does.
 #pragma once
 
 #include <cstddef>
