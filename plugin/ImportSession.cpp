@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <system_error>
 
 #include "host/SceneBuilder.h"
@@ -79,8 +80,16 @@ int RunImportSession(UserInterface& ui)
         ui.ShutDown();
         return 0;
     }
-    auto reader = std::make_unique<SceneReader>(ui);
-    reader->ImportFile(path);
+    // Running out of memory ends the import where it stands: no exception
+    // may cross into the host, and the host still hears GB_EndImport. No
+    // object is open then, since nothing is allocated inside a bracket.
+    std::unique_ptr<SceneReader> reader;
+    try {
+        reader = std::make_unique<SceneReader>(ui);
+        reader->ImportFile(path);
+    } catch (const std::bad_alloc&) {
+        reader.reset();
+    }
     GB_EndImport();
     ui.ShutDown();
     return 1;

@@ -2,7 +2,11 @@
 // GB_EndImport exactly once for every chosen file.
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "plugin/GbkText.h"
+#include "plugin/ImportSession.h"
+#include "tools/host/SceneHost.h"
 #include "tests/support/CaseName.h"
 #include "tests/support/ScenePieces.h"
 #include "tests/support/TraceLines.h"
@@ -119,6 +123,29 @@ TEST(ImportSession, TwoSessionsInARowShareNothing)
                              "GB_SceneEmpty", kStartSummary, "GB_SetDefaultCamera two [2,2,2] [0,0,0]",
                              "GB_BeginObject", "GB_BeginSurface box", "GB_EndSurface", "GB_EndObject",
                              "GB_EndImport", "go 1"}));
+}
+
+// A host whose memory runs out when the first object begins.
+class ExhaustedHost final : public SceneHost {
+public:
+    int BeginObject() override { throw std::bad_alloc(); }
+    void EndImport() override { ++endImports; }
+    int endImports = 0;
+};
+
+TEST(ImportSession, OutOfMemoryEndsTheImportInsideTheModule)
+{
+    ExhaustedHost host;
+    SceneHost* previous = SetSceneHost(&host);
+    ScriptedUserInterface ui;
+    ui.chosenPath = WriteTempFile(SceneBytes(pieces::NodeScene({pieces::IndexedMesh("box", 0)})),
+                                  "session.kvd");
+    int result = 0;
+    EXPECT_NO_THROW(result = RunImportSession(ui));
+    SetSceneHost(previous);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(host.endImports, 1);
+    EXPECT_EQ(ui.shutDowns, 1);
 }
 
 }  // namespace
