@@ -24,26 +24,8 @@ bool InputBuffer::Refill()
     return got > 0;
 }
 
-bool InputBuffer::ReadSlow(void* dest, size_t n)
-{
-    auto* out = static_cast<uint8_t*>(dest);
-    while (n > 0 && !exhausted_) {
-        size_t available = static_cast<size_t>(limit_ - cursor_);
-        if (available == 0) {
-            if (!Refill())
-                exhausted_ = true;
-            continue;
-        }
-        size_t take = std::min(available, n);
-        std::memcpy(out, cursor_, take);
-        cursor_ += take;
-        out += take;
-        n -= take;
-    }
-    return n == 0;
-}
-
-bool InputBuffer::Skip(uint64_t n)
+// Takes n bytes across block boundaries, copying them to out unless it is null.
+bool InputBuffer::Consume(uint8_t* out, uint64_t n)
 {
     while (n > 0 && !exhausted_) {
         uint64_t available = static_cast<uint64_t>(limit_ - cursor_);
@@ -52,11 +34,25 @@ bool InputBuffer::Skip(uint64_t n)
                 exhausted_ = true;
             continue;
         }
-        uint64_t take = std::min(available, n);
+        auto take = static_cast<size_t>(std::min(available, n));
+        if (out != nullptr) {
+            std::memcpy(out, cursor_, take);
+            out += take;
+        }
         cursor_ += take;
         n -= take;
     }
     return n == 0;
+}
+
+bool InputBuffer::ReadSlow(void* dest, size_t n)
+{
+    return Consume(static_cast<uint8_t*>(dest), n);
+}
+
+bool InputBuffer::Skip(uint64_t n)
+{
+    return Consume(nullptr, n);
 }
 
 uint64_t InputBuffer::remainingBound() const

@@ -60,6 +60,7 @@ public:
 
 private:
     bool ReadSlow(void* dest, size_t n);
+    bool Consume(uint8_t* out, uint64_t n);
     bool Refill();
 
     std::FILE* file_ = nullptr;
