@@ -26,6 +26,7 @@ int SceneReader::ImportFile(const std::string& path)
     if (file == nullptr)
         return 0;
     input_.emplace(file, KnownFileSize(path));
+    input_->SetProgress(readProgress_);
     int result = ImportInput();
     input_.reset();
     std::fclose(file);

@@ -19,6 +19,8 @@ bool InputBuffer::Refill()
     blockStart_ = cursor_ = limit_ = block_.get();
     if (file_ == nullptr || exhausted_)
         return false;
+    if (progress_ != nullptr)
+        progress_->BlockRead(consumedBefore_);
     size_t got = std::fread(block_.get(), 1, kBlockSize, file_);
     limit_ = blockStart_ + got;
     return got > 0;

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <memory>
 
+#include "reader/ReadProgress.h"
+
 class InputBuffer {
 public:
     static constexpr size_t kBlockSize = 256 * 1024;
@@ -51,6 +53,9 @@ public:
     // Passes over n bytes without keeping them. False when the input ended first.
     bool Skip(uint64_t n);
 
+    // Told of the position each time a block of the file is about to be read.
+    void SetProgress(ReadProgress* progress) { progress_ = progress; }
+
     bool exhausted() const { return exhausted_; }
     // Bytes consumed so far.
     uint64_t position() const { return consumedBefore_ + static_cast<uint64_t>(cursor_ - blockStart_); }
@@ -64,6 +69,7 @@ private:
     bool Refill();
 
     std::FILE* file_ = nullptr;
+    ReadProgress* progress_ = nullptr;
     uint64_t knownSize_ = kUnknownSize;
     std::unique_ptr<uint8_t[]> block_;
     const uint8_t* blockStart_ = nullptr;

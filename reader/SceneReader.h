@@ -82,6 +82,9 @@ public:
     void ReadString();
     std::string_view Text() const;
 
+    // Told how far the file has been read, once per block (nullptr: nobody).
+    void SetReadProgress(ReadProgress* progress) { readProgress_ = progress; }
+
     // True once a read met the end of the input or the nesting bound was passed.
     bool damaged() const { return damaged_; }
     // Bytes consumed so far (0 before an import starts).
@@ -129,6 +132,7 @@ private:
 
     MessageSink& messages_;
     std::optional<InputBuffer> input_;
+    ReadProgress* readProgress_ = nullptr;
     bool damaged_ = false;
     bool damageReported_ = false;
     int nestingDepth_ = 0;

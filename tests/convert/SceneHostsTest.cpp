@@ -1,6 +1,8 @@
 // The hosts behind kvd info and kvd convert, fed by the real reader: the
 // counting host's vertices and bounds, the collector's shared materials, and
 // the progress reports on the way.
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include "tools/scene/ProgressBar.h"
 #include "tools/scene/SceneCensus.h"
 #include "tools/scene/SceneCollector.h"
+#include "tools/scene/SceneImport.h"
 #include "tools/writer/KvdWriter.h"
 
 using namespace kvdwriter;
@@ -120,37 +123,38 @@ public:
     uint64_t total = 0;
 };
 
-TEST(ProgressHostTest, ReportsTheReadingPositionInStepsWhileForwardingEveryCall)
+TEST(ProgressReporterTest, ReportsTheFilePositionInStepsWhileAVertexListIsRead)
 {
-    // Eight meshes of 40000 faces each: several hundred KiB per mesh.
-    GeometryDescription grid;
-    grid.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    grid.faces.assign(40000, Face{0, 1, 2});
+    // One mesh whose vertex list alone is over a MiB: the position must move
+    // before the host hears of the mesh at all.
+    GeometryDescription geometry;
+    geometry.vertices.assign(100000, {1, 2, 3});
+    geometry.faces = {Face{0, 1, 2}};
     SceneDescription scene;
-    for (int i = 0; i < 8; ++i) {
-        NodeDescription node = Mesh({}, {}, std::nullopt);
-        node.mesh->geometry = grid;
-        scene.nodes.push_back(std::move(node));
-    }
+    NodeDescription node = Mesh({}, {}, std::nullopt);
+    node.mesh->geometry = geometry;
+    scene.nodes.push_back(std::move(node));
     const std::vector<uint8_t> bytes = SceneBytes(scene);
+    const std::string path = testing::TempDir() + "/progress.kvd";
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
 
     SceneCensusResult census;
     SceneCensus counting(census);
-    NoMessages messages;
-    SceneReader reader(messages);
     RecordingProgress progress;
-    ProgressHost watched(counting, reader, bytes.size(), progress);
-    SceneHost* previous = SetSceneHost(&watched);
-    reader.ImportBytes(bytes.data(), bytes.size());
-    SetSceneHost(previous);
+    ImportReport report = ImportScene(path, counting, &progress);
 
-    EXPECT_EQ(census.triangles, 8u * 40000u) << "every call reaches the inner host";
-    ASSERT_GE(progress.positions.size(), 8u);
+    EXPECT_EQ(report.status, ImportStatus::Complete);
+    EXPECT_EQ(census.triangles, 1u);
+    ASSERT_GE(progress.positions.size(), 3u);
     EXPECT_EQ(progress.total, bytes.size());
     for (size_t i = 1; i < progress.positions.size(); ++i) {
-        EXPECT_GE(progress.positions[i] - progress.positions[i - 1], ProgressHost::kReportStep);
+        EXPECT_GE(progress.positions[i] - progress.positions[i - 1], ProgressReporter::kReportStep);
         EXPECT_LE(progress.positions[i], bytes.size());
     }
+    std::remove(path.c_str());
 }
 
 TEST(ProgressBarTest, DrawsTheShareReadAsABarAndNumbers)

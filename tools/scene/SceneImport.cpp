@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "host/SceneBuilder.h"
@@ -63,18 +64,17 @@ ImportReport ImportScene(const std::string& path, SceneHost& host, ProgressSink*
 
     CollectedMessages messages(report.messages);
     SceneReader reader(messages);
+    std::optional<ProgressReporter> reporter;
+    if (progress != nullptr)
+        reader.SetReadProgress(&reporter.emplace(report.fileSize, *progress));
     int imported = 0;
-    if (progress != nullptr) {
-        ProgressHost watched(host, reader, report.fileSize, *progress);
-        InstalledHost installed(watched);
-        imported = reader.ImportFile(path);
-        GB_EndImport();
-        progress->Finish();
-    } else {
+    {
         InstalledHost installed(host);
         imported = reader.ImportFile(path);
         GB_EndImport();
     }
+    if (progress != nullptr)
+        progress->Finish();
 
     report.fileMaterials = reader.hostMaterials;
     if (!imported)
