@@ -15,15 +15,6 @@ namespace {
 
 constexpr int kPastNestingBound = 300;
 
-bool WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
-{
-    std::FILE* out = std::fopen(path.string().c_str(), "wb");
-    if (out == nullptr)
-        return false;
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    return std::fclose(out) == 0 && written;
-}
-
 // Non-mesh nodes of one child each, nested past the bound.
 std::vector<uint8_t> DeepNodes()
 {
@@ -77,10 +68,10 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(dir, error);
     bool ok = true;
     for (const NamedScene& scene : WholeScenes())
-        ok = WriteFile(dir / (scene.name + ".kvd"), SceneBytes(scene.scene)) && ok;
-    ok = WriteFile(dir / "deep-nodes.kvd", DeepNodes()) && ok;
-    ok = WriteFile(dir / "deep-maps.kvd", DeepMaps()) && ok;
-    ok = WriteFile(dir / "deep-materials.kvd", DeepMaterials()) && ok;
+        ok = WriteBytesToFile((dir / (scene.name + ".kvd")).string(), SceneBytes(scene.scene)) && ok;
+    ok = WriteBytesToFile((dir / "deep-nodes.kvd").string(), DeepNodes()) && ok;
+    ok = WriteBytesToFile((dir / "deep-maps.kvd").string(), DeepMaps()) && ok;
+    ok = WriteBytesToFile((dir / "deep-materials.kvd").string(), DeepMaterials()) && ok;
     if (!ok) {
         std::fprintf(stderr, "kvd_write_seeds: cannot write into %s\n", argv[1]);
         return 1;

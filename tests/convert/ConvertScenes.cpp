@@ -57,14 +57,7 @@ SceneDescription LargeGrid()
             vertices.push_back({static_cast<float>(column) * 0.5f, static_cast<float>(row) * 0.5f,
                                 static_cast<float>((row * column) % 7) * 0.125f});
     }
-    std::vector<Face> faces;
-    for (int row = 0; row + 1 < kSide; ++row) {
-        for (int column = 0; column + 1 < kSide; ++column) {
-            const int v = row * kSide + column;
-            faces.push_back({v, v + 1, v + kSide + 1});
-            faces.push_back({v, v + kSide + 1, v + kSide});
-        }
-    }
+    std::vector<Face> faces = GridSurface{.rows = kSide, .columns = kSide}.Faces();
     SceneDescription scene;
     scene.nodes = {Mesh("grid", std::move(vertices), std::move(faces), std::nullopt)};
     return scene;

@@ -15,11 +15,8 @@ int main(int argc, char** argv)
     }
     const std::filesystem::path folder = argv[1];
     for (const ConvertScene& scene : ConvertScenes()) {
-        const std::vector<uint8_t> bytes = kvdwriter::SceneBytes(scene.scene);
         const std::string path = (folder / (scene.name + ".kvd")).string();
-        std::FILE* out = std::fopen(path.c_str(), "wb");
-        if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() ||
-            std::fclose(out) != 0) {
+        if (!kvdwriter::WriteBytesToFile(path, kvdwriter::SceneBytes(scene.scene))) {
             std::fprintf(stderr, "kvd_convert_scene_files: cannot write %s\n", path.c_str());
             return 1;
         }

@@ -43,15 +43,6 @@ SceneDescription WholeScene()
     return scene;
 }
 
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -65,8 +56,8 @@ int main(int argc, char** argv)
     SceneDescription damaged = WholeScene();
     damaged.header.firstTag = kFileStart + 1;
 
-    if (!WriteFile(folder + "/scene.kvd", SceneBytes(WholeScene())) ||
-        !WriteFile(folder + "/damaged.kvd", SceneBytes(damaged))) {
+    if (!WriteBytesToFile(folder + "/scene.kvd", SceneBytes(WholeScene())) ||
+        !WriteBytesToFile(folder + "/damaged.kvd", SceneBytes(damaged))) {
         std::fprintf(stderr, "kvd_wine_scenes: cannot write to %s\n", folder.c_str());
         return 1;
     }

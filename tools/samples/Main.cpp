@@ -25,14 +25,6 @@ bool WriteImage(const std::filesystem::path& path, const SampleImage& image)
     return stbi_write_jpg(name.c_str(), image.width, image.height, 3, image.rgb.data(), kJpegQuality) != 0;
 }
 
-bool WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
-{
-    std::FILE* out = std::fopen(path.string().c_str(), "wb");
-    if (out == nullptr)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    return std::fclose(out) == 0 && written;
-}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -46,7 +38,7 @@ int main(int argc, char** argv)
         const std::filesystem::path path = folder / sample.fileName;
         std::error_code error;
         std::filesystem::create_directories(path.parent_path(), error);
-        if (!WriteBytes(path, kvdwriter::SceneBytes(sample.scene))) {
+        if (!kvdwriter::WriteBytesToFile(path.string(), kvdwriter::SceneBytes(sample.scene))) {
             std::fprintf(stderr, "kvd_samples: cannot write %s\n", path.string().c_str());
             return 1;
         }

@@ -99,14 +99,7 @@ NodeDescription Ground()
             vertices.push_back({x, y, z});
         }
     }
-    std::vector<Face> faces;
-    for (int row = 0; row + 1 < kSide; ++row) {
-        for (int column = 0; column + 1 < kSide; ++column) {
-            const int v00 = row * kSide + column;
-            faces.push_back({v00, v00 + 1, v00 + kSide + 1});
-            faces.push_back({v00, v00 + kSide + 1, v00 + kSide});
-        }
-    }
+    const std::vector<Face> faces = GridSurface{.rows = kSide, .columns = kSide}.Faces();
     return MeshNode(kGround, vertices, faces, std::nullopt, {0.35f, 0.55f, 0.25f});
 }
 

@@ -452,6 +452,22 @@ void GridSurface::FillFaces(int64_t first, std::span<Face> out) const
     }
 }
 
+std::vector<Face> GridSurface::Faces() const
+{
+    std::vector<Face> faces(static_cast<size_t>(faceCount()));
+    FillFaces(0, faces);
+    return faces;
+}
+
+bool WriteBytesToFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    return std::fclose(out) == 0 && written;
+}
+
 StreamedMeshScene GridScene(uint64_t totalBytes)
 {
     StreamedMeshScene scene;

@@ -348,6 +348,9 @@ private:
 // The whole file of a scene.
 std::vector<uint8_t> SceneBytes(const SceneDescription& scene);
 
+// Writes bytes as the whole of a new file at path; false when that failed.
+bool WriteBytesToFile(const std::string& path, const std::vector<uint8_t>& bytes);
+
 // A scene of one mesh node streamed to a file without holding the mesh in
 // memory: header, materials and cameras as described, object count 1, the
 // camera end tag, then meshNode (mesh required; its geometry lists ignored)
@@ -377,6 +380,8 @@ struct GridSurface {
     int32_t faceCount() const { return 2 * (rows - 1) * (columns - 1); }
     void FillVertices(int64_t first, std::span<Vertex> out) const;
     void FillFaces(int64_t first, std::span<Face> out) const;
+    // Every face of the grid, for scenes held in memory.
+    std::vector<Face> Faces() const;
 };
 
 // A streamed scene of one grid mesh of about totalBytes, with one material
