@@ -3,7 +3,8 @@
 # are compiled by clang for the Microsoft target and linked by lld-link with
 # no runtime; they hand everything on to zerna_trace.dll, the MinGW-built
 # program and trace. zerna_msabi_lacking_endsurface.exe is the same host
-# without GB_EndSurface.
+# without GB_EndSurface, zerna_msabi_without_point3d.exe without any Point3d
+# member.
 find_program(KVD_CLANGXX NAMES clang++ clang++-14)
 find_program(KVD_LLD_LINK NAMES lld-link lld-link-14)
 if(NOT KVD_CLANGXX OR NOT KVD_LLD_LINK)
@@ -61,20 +62,24 @@ msabi_object(MicrosoftAbiHost.obj ${CMAKE_CURRENT_SOURCE_DIR}/zerna/MicrosoftAbi
 msabi_object(MicrosoftAbiHostLackingEndSurface.obj ${CMAKE_CURRENT_SOURCE_DIR}/zerna/MicrosoftAbiHost.cpp
     STAND_IN_LACKS_GB_ENDSURFACE)
 
-# msabi_host(EXE_NAME HOST_OBJECT)
+# msabi_host(EXE_NAME HOST_OBJECT [POINT_OBJECT])
 function(msabi_host name host_object)
     set(exe ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${name}.exe)
+    set(objects ${msabi_dir}/${host_object})
+    foreach(object IN LISTS ARGN)
+        list(APPEND objects ${msabi_dir}/${object})
+    endforeach()
     add_custom_command(OUTPUT ${exe}
         COMMAND ${KVD_LLD_LINK} /nologo /nodefaultlib /entry:HostStart /subsystem:console
             ${msabi_link_options} /out:${exe} /implib:${msabi_dir}/${name}.lib
-            ${msabi_dir}/${host_object} ${msabi_dir}/Point3d.obj
-            $<TARGET_LINKER_FILE:zerna_trace> ${mingw_kernel32}
-        DEPENDS ${msabi_dir}/${host_object} ${msabi_dir}/Point3d.obj zerna_trace
+            ${objects} $<TARGET_LINKER_FILE:zerna_trace> ${mingw_kernel32}
+        DEPENDS ${objects} zerna_trace
         COMMENT "Linking ${name}.exe with lld-link"
         VERBATIM)
     add_custom_target(${name} ALL DEPENDS ${exe})
     add_dependencies(${name} QUENDARIL)
 endfunction()
 
-msabi_host(zerna_msabi MicrosoftAbiHost.obj)
-msabi_host(zerna_msabi_lacking_endsurface MicrosoftAbiHostLackingEndSurface.obj)
+msabi_host(zerna_msabi MicrosoftAbiHost.obj Point3d.obj)
+msabi_host(zerna_msabi_lacking_endsurface MicrosoftAbiHostLackingEndSurface.obj Point3d.obj)
+msabi_host(zerna_msabi_without_point3d MicrosoftAbiHost.obj)
