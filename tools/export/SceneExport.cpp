@@ -6,6 +6,7 @@
 #include "tools/export/GltfExport.h"
 #include "tools/export/ObjExport.h"
 #include "tools/export/ReplacingFile.h"
+#include "tools/export/SceneImages.h"
 
 namespace {
 std::string LowerExtension(const std::string& path)
@@ -23,11 +24,35 @@ ExportResult Failed(const std::string& path, const std::string& why)
     return result;
 }
 
+// Each found image as a file in the output's folder, complete before the
+// output that names it. Empty when all were written, else why not.
+std::string WriteImagesBeside(const std::string& outputPath, const SceneImages& images)
+{
+    const std::filesystem::path folder = std::filesystem::path(outputPath).parent_path();
+    for (const OutputImage& image : images.images) {
+        ReplacingFile file((folder / image.fileName).string());
+        if (!file.Open())
+            return file.path() + ": " + file.error();
+        file.stream().write(reinterpret_cast<const char*>(image.packed.bytes.data()),
+                            static_cast<std::streamsize>(image.packed.bytes.size()));
+        if (!file.Commit())
+            return file.path() + ": " + file.error();
+    }
+    return {};
+}
+
 ExportResult ExportGltf(const SceneModel& scene, const std::string& path, bool binary,
                         const ExportOptions& options)
 {
     ExportResult result;
-    const tinygltf::Model model = BuildGltfModel(scene, options, result.stats);
+    if (!binary && !options.dataUris && options.images != nullptr) {
+        const std::string error = WriteImagesBeside(path, *options.images);
+        if (!error.empty()) {
+            result.error = error;
+            return result;
+        }
+    }
+    const tinygltf::Model model = BuildGltfModel(scene, options, binary, result.stats);
     ReplacingFile out(path);
     if (!out.Open())
         return Failed(path, out.error());
@@ -41,6 +66,13 @@ ExportResult ExportObj(const SceneModel& scene, const std::string& path, const E
 {
     ExportResult result;
     const std::string mtlPath = MaterialLibraryPath(path);
+    if (options.images != nullptr) {
+        const std::string error = WriteImagesBeside(mtlPath, *options.images);
+        if (!error.empty()) {
+            result.error = error;
+            return result;
+        }
+    }
     ReplacingFile obj(path);
     ReplacingFile mtl(mtlPath);
     if (!obj.Open())
