@@ -30,29 +30,33 @@ class ImageLookupTest : public testing::TestWithParam<LookupCase> {
 protected:
     void SetUp() override
     {
+        // An image above the scene folder, which no stored name may reach.
+        std::ofstream(folder_.path() / "outside.jpg") << "x";
+        scene_ = folder_.path() / "scene";
         for (const char* file : {"wood.jpg", "Case.jpg", "case.jpg", "Maps/Bricks.JPG", "textures/roof tiles.jpg",
                                  "sub/deep/a.png", "extra1/only-extra.bmp", "extra2/only-extra.bmp",
                                  "extra2/second.bmp", "\xe6\x9c\xa8\xe7\xba\xb9.jpg", "Folder/notes.txt"}) {
-            fs::create_directories((folder_.path() / file).parent_path());
-            std::ofstream(folder_.path() / file) << "x";
+            fs::create_directories((scene_ / file).parent_path());
+            std::ofstream(scene_ / file) << "x";
         }
     }
 
-    std::vector<fs::path> Extras() const { return {folder_.path() / "extra1", folder_.path() / "extra2"}; }
+    std::vector<fs::path> Extras() const { return {scene_ / "extra1", scene_ / "extra2"}; }
 
     TempFolder folder_;
+    fs::path scene_;
 };
 
 TEST_P(ImageLookupTest, FindsTheFileAWindowsMachineWouldOpen)
 {
     const LookupCase& c = GetParam();
-    const ImageLookup lookup = FindImage(c.stored, folder_.path(), Extras());
+    const ImageLookup lookup = FindImage(c.stored, scene_, Extras());
     if (*c.found == '\0') {
         EXPECT_FALSE(lookup.ok()) << lookup.found;
         return;
     }
     ASSERT_TRUE(lookup.ok());
-    EXPECT_EQ(fs::relative(lookup.found, folder_.path()), fs::path(c.found));
+    EXPECT_EQ(fs::relative(lookup.found, scene_), fs::path(c.found));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -72,6 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
                     LookupCase{"first_extra_folder_wins", "only-extra.bmp", "extra1/only-extra.bmp"},
                     LookupCase{"second_extra_folder", "Second.BMP", "extra2/second.bmp"},
                     LookupCase{"gbk_name", "\xc4\xbe\xce\xc6.jpg", "\xe6\x9c\xa8\xe7\xba\xb9.jpg"},
+                    LookupCase{"up_and_down_again", "sub\\..\\Maps\\bricks.jpg", "Maps/Bricks.JPG"},
+                    LookupCase{"never_above_the_scene_folder", "..\\outside.jpg", ""},
                     LookupCase{"folder_is_not_an_image", "Folder", ""},
                     LookupCase{"nowhere", "nowhere.jpg", ""},
                     LookupCase{"empty", "", ""},

@@ -46,16 +46,23 @@ fs::path EntryIgnoringCase(const fs::path& folder, const std::string& name)
 }
 
 // Follows the parts below folder one at a time; the last must be a file.
+// A name never leads above folder: a scene file cannot make the conversion
+// pick up images from elsewhere on the disk.
 fs::path FileIgnoringCase(fs::path folder, const std::vector<std::string>& parts)
 {
+    int depth = 0;
     for (size_t i = 0; i < parts.size(); ++i) {
         const std::string& part = parts[i];
         if (part == ".")
             continue;
         if (part == "..") {
-            folder /= "..";
+            if (depth == 0)
+                return {};
+            folder = folder.parent_path();
+            --depth;
             continue;
         }
+        ++depth;
         folder = EntryIgnoringCase(folder, part);
         if (folder.empty())
             return {};
