@@ -6,9 +6,9 @@
 #include <map>
 
 #include "plugin/GbkText.h"
-#include "tools/export/MaterialMaps.h"
 #include "tools/export/CameraPose.h"
 #include "tools/export/IndexedMesh.h"
+#include "tools/export/MaterialMaps.h"
 #include "tools/export/SceneImages.h"
 #include "tools/export/TextureReference.h"
 #include "tools/scene/Bounds.h"
@@ -143,8 +143,24 @@ private:
         if (slots.bump != SceneImages::kNone) {
             tinygltf::Value::Object bump;
             bump["index"] = tinygltf::Value(TextureForImage(slots.bump));
-            if (!binary_ && !options_.dataUris)
-                bump["uri"] = tinygltf::Value(PathToUri(options_.images->images[static_cast<size_t>(slots.bump)].fileName));
+            if (!binary_ && !options_.dataUris) {
+                const OutputImage& image = options_.images->images[static_cast<size_t>(slots.bump)];
+                bump["uri"] = tinygltf::Value(PathToUri(image.fileName));
+            }
+            extras["bumpTexture"] = tinygltf::Value(std::move(bump));
+        }
+    }
+
+    // Without images: references to the names as stored, relative to the output.
+    void AddTextureReferences(const MaterialMapNames& maps, tinygltf::Material& material,
+                              tinygltf::Value::Object& extras)
+    {
+        if (!maps.texture.empty())
+            material.pbrMetallicRoughness.baseColorTexture.index =
+                TextureFor(PathToUri(RelativeTexturePath(maps.texture)));
+        if (!maps.bump.empty()) {
+            tinygltf::Value::Object bump;
+            bump["uri"] = tinygltf::Value(PathToUri(RelativeTexturePath(maps.bump)));
             extras["bumpTexture"] = tinygltf::Value(std::move(bump));
         }
     }
@@ -173,23 +189,13 @@ private:
             extras["firstTexture"] = tinygltf::Value(GbkToUtf8(maps.texture));
         if (!maps.bump.empty())
             extras["secondTexture"] = tinygltf::Value(GbkToUtf8(maps.bump));
-        if (options_.images != nullptr) {
+        // A bump (height) image is not a normal map: it is kept in extras as a
+        // texture (or a reference) that tools can follow, not wired into
+        // normalTexture.
+        if (options_.images != nullptr)
             AddFoundTextures(index, material, extras);
-            material.extras = tinygltf::Value(std::move(extras));
-            model_.materials.push_back(std::move(material));
-            return;
-        }
-        if (!maps.texture.empty())
-            material.pbrMetallicRoughness.baseColorTexture.index =
-                TextureFor(PathToUri(RelativeTexturePath(maps.texture)));
-        // A bump (height) image is not a normal map, and is often a BMP or TIF
-        // that glTF cannot hold: it is kept as a reference by URI that tools
-        // can follow, not wired into normalTexture.
-        if (!maps.bump.empty()) {
-            tinygltf::Value::Object bump;
-            bump["uri"] = tinygltf::Value(PathToUri(RelativeTexturePath(maps.bump)));
-            extras["bumpTexture"] = tinygltf::Value(std::move(bump));
-        }
+        else
+            AddTextureReferences(maps, material, extras);
         material.extras = tinygltf::Value(std::move(extras));
         model_.materials.push_back(std::move(material));
     }
