@@ -25,10 +25,13 @@ ExportResult Failed(const std::string& path, const std::string& why)
 }
 
 // Each found image as a file in the output's folder, complete before the
-// output that names it. Empty when all were written, else why not.
-std::string WriteImagesBeside(const std::string& outputPath, const SceneImages& images)
+// output that names it, and never over one of the scene's source images
+// (images is renamed where it would be). Empty when all were written, else
+// why not.
+std::string WriteImagesBeside(const std::string& outputPath, SceneImages& images)
 {
     const std::filesystem::path folder = std::filesystem::path(outputPath).parent_path();
+    KeepSourcesWhenWritingInto(folder.empty() ? "." : folder, images);
     for (const OutputImage& image : images.images) {
         ReplacingFile file((folder / image.fileName).string());
         if (!file.Open())
@@ -45,14 +48,18 @@ ExportResult ExportGltf(const SceneModel& scene, const std::string& path, bool b
                         const ExportOptions& options)
 {
     ExportResult result;
+    ExportOptions written = options;
+    SceneImages beside;
     if (!binary && !options.dataUris && options.images != nullptr) {
-        const std::string error = WriteImagesBeside(path, *options.images);
+        beside = *options.images;
+        written.images = &beside;
+        const std::string error = WriteImagesBeside(path, beside);
         if (!error.empty()) {
             result.error = error;
             return result;
         }
     }
-    const tinygltf::Model model = BuildGltfModel(scene, options, binary, result.stats);
+    const tinygltf::Model model = BuildGltfModel(scene, written, binary, result.stats);
     ReplacingFile out(path);
     if (!out.Open())
         return Failed(path, out.error());
@@ -66,8 +73,12 @@ ExportResult ExportObj(const SceneModel& scene, const std::string& path, const E
 {
     ExportResult result;
     const std::string mtlPath = MaterialLibraryPath(path);
+    ExportOptions written = options;
+    SceneImages beside;
     if (options.images != nullptr) {
-        const std::string error = WriteImagesBeside(mtlPath, *options.images);
+        beside = *options.images;
+        written.images = &beside;
+        const std::string error = WriteImagesBeside(mtlPath, beside);
         if (!error.empty()) {
             result.error = error;
             return result;
@@ -80,7 +91,7 @@ ExportResult ExportObj(const SceneModel& scene, const std::string& path, const E
     if (!mtl.Open())
         return Failed(mtlPath, mtl.error());
     const std::string mtlName = std::filesystem::path(mtlPath).filename().string();
-    WriteObj(scene, options, mtlName, obj.stream(), mtl.stream(), result.stats);
+    WriteObj(scene, written, mtlName, obj.stream(), mtl.stream(), result.stats);
     // The library first, so the OBJ never names one that is not there.
     if (!mtl.Commit())
         return Failed(mtlPath, mtl.error());

@@ -103,6 +103,36 @@ SceneImages GatherSceneImages(const std::vector<tagMaterial>& materials, const I
     return std::move(gatherer.result);
 }
 
+void KeepSourcesWhenWritingInto(const fs::path& folder, SceneImages& images)
+{
+    std::set<std::string> taken;
+    for (const OutputImage& image : images.images)
+        taken.insert(LowerAscii(image.fileName));
+    auto replacesASource = [&](const OutputImage& image, const std::string& name) {
+        std::error_code error;
+        for (const OutputImage& other : images.images) {
+            if (!fs::equivalent(folder / name, other.source, error))
+                continue;
+            const bool ownUnchanged = &other == &image && !image.packed.reencoded;
+            if (!ownUnchanged)
+                return true;
+        }
+        return false;
+    };
+    for (OutputImage& image : images.images) {
+        if (!replacesASource(image, image.fileName))
+            continue;
+        const fs::path name(image.fileName);
+        std::string candidate;
+        int n = 2;
+        do {
+            candidate = name.stem().string() + "_" + std::to_string(n++) + name.extension().string();
+        } while (taken.count(LowerAscii(candidate)) > 0 || replacesASource(image, candidate));
+        taken.insert(LowerAscii(candidate));
+        image.fileName = candidate;
+    }
+}
+
 std::string DescribeUnusable(const UnusableImage& image)
 {
     if (!image.found.empty())

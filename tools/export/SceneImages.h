@@ -43,5 +43,12 @@ struct SceneImages {
 
 SceneImages GatherSceneImages(const std::vector<tagMaterial>& materials, const ImageSearch& search);
 
+// Renames images that are to be written into folder where their file would
+// replace one of the images' sources (a TGA re-encoded as wall.png beside a
+// source wall.png): a conversion into the scene's own folder never
+// overwrites the scene's images. An image written over its own source
+// unchanged keeps its name.
+void KeepSourcesWhenWritingInto(const std::filesystem::path& folder, SceneImages& images);
+
 // "name (looked in a, b)" or "name (path: why)", for messages.
 std::string DescribeUnusable(const UnusableImage& image);
