@@ -13,7 +13,7 @@ build=build-quickstart
 out=$build/out
 
 packages=(cmake ninja-build g++ pkg-config libcli11-dev libtinygltf-dev nlohmann-json3-dev
-          libmeshoptimizer-dev libstb-dev)
+          libmeshoptimizer-dev libstb-dev libtiff-dev)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
@@ -38,13 +38,9 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
 cmake --build "$build" --target kvd >> /tmp/quickstart-build.log 2>&1 ||
     { tail -30 /tmp/quickstart-build.log; exit 1; }
 
-# The texture images go beside the .glb, where its relative references point.
+# The .glb holds the texture images, found from the scene's folder.
 mkdir -p "$out"
-scene_dir=$(dirname "$scene")
 name=$(basename "$scene" .kvd)
-for image in "$scene_dir"/*.jpg "$scene_dir"/*.bmp "$scene_dir"/*.tif "$scene_dir"/maps; do
-    [ -e "$image" ] && cp -R "$image" "$out/"
-done
 
 echo "== $build/bin/kvd convert $scene $out/$name.glb"
 "$build/bin/kvd" convert "$scene" "$out/$name.glb"

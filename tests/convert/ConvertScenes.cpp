@@ -1,6 +1,7 @@
 #include "ConvertScenes.h"
 
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -91,6 +92,59 @@ SceneDescription Nothing()
     return scene;
 }
 
+// Maps as they come from the modelling machine: full paths of that machine
+// in upper case, relative maps\ names in another case than the files and
+// folders (the folder is the samples' maps/ too), a
+// BMP, a TGA, a PNG, a TIFF bump map, and one image that is nowhere.
+SceneDescription ExportedMaps()
+{
+    struct Textured {
+        const char* name;
+        const char* texture;
+        const char* bump;
+    };
+    static constexpr Textured kMaterials[] = {
+        {"WALL", "D:\\3DMAX\\MAPS\\WALL02.BMP", "maps\\Wall02_Bump.Tif"},
+        {"STONE", "Maps\\Stone.JPG", nullptr},
+        {"ROOF", "maps\\roof.TGA", nullptr},
+        {"GLASS", "glass.png", nullptr},
+        {"FLOOR", kMissingImageName, nullptr},
+    };
+    SceneDescription scene;
+    std::vector<MaterialDescription> materials;
+    for (uint16_t i = 0; i < std::size(kMaterials); ++i) {
+        MaterialDescription material = TexturedMaterial(kMaterials[i].name, kMaterials[i].texture);
+        material.colour2 = {0.3f + 0.1f * i, 0.5f, 0.7f - 0.1f * i};
+        if (kMaterials[i].bump != nullptr) {
+            MapDescription bump;
+            bump.kind = kSecondTextureMap;
+            bump.imageFile = kMaterials[i].bump;
+            material.maps->push_back(bump);
+        }
+        materials.push_back(std::move(material));
+        const float x = 1500.0f * i;
+        scene.nodes.push_back(Mesh(kMaterials[i].name,
+                                   {{x, 0, 0}, {x + 1000, 0, 0}, {x + 1000, 0, 1000}, {x, 0, 1000}},
+                                   {{0, 1, 2}, {0, 2, 3}}, i));
+    }
+    scene.materials.materials = std::move(materials);
+    scene.cameras = {CameraLookingAt("front", {3500.0f, -6000.0f, 1500.0f}, {3500.0f, 0.0f, 500.0f})};
+    return scene;
+}
+
+SampleImage Checker(std::string path, int width, int height, std::array<unsigned char, 3> colour)
+{
+    SampleImage image{std::move(path), width, height, {}};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool light = (x / 8 + y / 8) % 2 == 0;
+            for (unsigned char c : colour)
+                image.rgb.push_back(static_cast<unsigned char>(light ? c : c / 2));
+        }
+    }
+    return image;
+}
+
 bool Finite(const Vertex& v)
 {
     return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
@@ -130,12 +184,22 @@ std::vector<ConvertScene> ConvertScenes()
     scenes.push_back({"large_grid", LargeGrid()});
     scenes.push_back({"hostile", Hostile()});
     scenes.push_back({"nothing", Nothing(), false});
+    scenes.push_back({"exported_maps", ExportedMaps()});
     return scenes;
 }
 
 std::vector<std::string> ConvertSceneTextures()
 {
     return {"木纹 乗.jpg", "bright.jpg"};
+}
+
+std::vector<SampleImage> ConvertSceneImages()
+{
+    return {Checker("textures/wall02.bmp", 64, 32, {200, 190, 170}),
+            Checker("maps/wall02_bump.tif", 32, 32, {128, 128, 128}),
+            Checker("maps/STONE.jpg", 48, 24, {150, 150, 160}),
+            Checker("maps/Roof.tga", 40, 40, {170, 60, 40}),
+            Checker("glass.png", 16, 32, {120, 180, 230})};
 }
 
 std::vector<ExpectedObject> ExpectedObjects(const SceneDescription& scene)

@@ -1,5 +1,6 @@
 // Validates glTF files with the Khronos glTF validator and prints its
-// findings. Exit status 1 when any file has an error (or cannot be read).
+// findings. Exit status 1 when any file has an error or a warning (or
+// cannot be read).
 // External resources (texture images) are read relative to each file, with
 // their URI percent-decoded, so relative references are checked too.
 //
@@ -27,7 +28,7 @@ async function validate(file) {
         console.log(`  ${severities[message.severity]} ${message.code} at ${message.pointer || '/'}: ` +
                     message.message);
     }
-    return issues.numErrors;
+    return issues.numErrors + issues.numWarnings;
 }
 
 async function main(files) {

@@ -18,9 +18,17 @@ inline std::array<double, 3> ToOutputAxes(double x, double y, double z, AxisMode
     return {x, y, z};
 }
 
+struct SceneImages;
+
 struct ExportOptions {
     AxisMode axes = AxisMode::ToYUp;
     std::string generator = "kvd convert";
+    // The images found for the scene's materials (one slot set per material),
+    // stored in a .glb, written beside a .gltf or an OBJ's .mtl. Null: the
+    // output only refers to the names as stored.
+    const SceneImages* images = nullptr;
+    // .gltf: the images inside the JSON as data URIs instead of beside it.
+    bool dataUris = false;
 };
 
 struct ExportStats {

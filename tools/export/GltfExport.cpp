@@ -8,6 +8,8 @@
 #include "plugin/GbkText.h"
 #include "tools/export/CameraPose.h"
 #include "tools/export/IndexedMesh.h"
+#include "tools/export/MaterialMaps.h"
+#include "tools/export/SceneImages.h"
 #include "tools/export/TextureReference.h"
 #include "tools/scene/Bounds.h"
 
@@ -34,6 +36,23 @@ double UnitInterval(float value)
     return std::clamp(static_cast<double>(value), 0.0, 1.0);
 }
 
+std::string Base64(const std::vector<unsigned char>& bytes)
+{
+    static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    text.reserve((bytes.size() + 2) / 3 * 4);
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        const size_t left = bytes.size() - i;
+        const uint32_t group = (uint32_t{bytes[i]} << 16) | (left > 1 ? uint32_t{bytes[i + 1]} << 8 : 0) |
+                               (left > 2 ? uint32_t{bytes[i + 2]} : 0);
+        text.push_back(kDigits[(group >> 18) & 63]);
+        text.push_back(kDigits[(group >> 12) & 63]);
+        text.push_back(left > 1 ? kDigits[(group >> 6) & 63] : '=');
+        text.push_back(left > 2 ? kDigits[group & 63] : '=');
+    }
+    return text;
+}
+
 tinygltf::Value ColourValue(const float (&colour)[3])
 {
     return tinygltf::Value(tinygltf::Value::Array{tinygltf::Value(static_cast<double>(colour[0])),
@@ -43,8 +62,8 @@ tinygltf::Value ColourValue(const float (&colour)[3])
 
 class GltfBuilder {
 public:
-    GltfBuilder(const SceneModel& scene, const ExportOptions& options, ExportStats& stats)
-        : scene_(scene), options_(options), stats_(stats)
+    GltfBuilder(const SceneModel& scene, const ExportOptions& options, bool binary, ExportStats& stats)
+        : scene_(scene), options_(options), binary_(binary), stats_(stats)
     {
     }
 
@@ -52,8 +71,8 @@ public:
     {
         model_.asset.version = "2.0";
         model_.asset.generator = options_.generator;
-        for (const tagMaterial& material : scene_.materials)
-            AddMaterial(material);
+        for (size_t i = 0; i < scene_.materials.size(); ++i)
+            AddMaterial(scene_.materials[i], i);
         for (size_t i = 0; i < scene_.objects.size(); ++i)
             AddObject(scene_.objects[i], i);
         for (const SceneCamera& camera : scene_.cameras)
@@ -89,7 +108,64 @@ private:
         return where->second;
     }
 
-    void AddMaterial(const tagMaterial& host)
+    // The texture of a found image, shared by every material using it. In a
+    // .glb the image is in the binary chunk, in a .gltf a data URI or a file
+    // beside it.
+    int TextureForImage(int slot)
+    {
+        auto [where, inserted] = imageTextures_.try_emplace(slot, static_cast<int>(model_.textures.size()));
+        if (!inserted)
+            return where->second;
+        const OutputImage& source = options_.images->images[static_cast<size_t>(slot)];
+        tinygltf::Image image;
+        image.name = source.fileName;
+        if (binary_) {
+            image.mimeType = source.packed.mimeType;
+            image.bufferView = AddBufferView(source.packed.bytes.data(), source.packed.bytes.size(), 0);
+        } else if (options_.dataUris) {
+            image.uri = "data:" + source.packed.mimeType + ";base64," + Base64(source.packed.bytes);
+        } else {
+            image.uri = PathToUri(source.fileName);
+        }
+        model_.images.push_back(std::move(image));
+        tinygltf::Texture texture;
+        texture.source = static_cast<int>(model_.images.size()) - 1;
+        model_.textures.push_back(std::move(texture));
+        return where->second;
+    }
+
+    // With images found: only those go in; a map without one is left out.
+    void AddFoundTextures(size_t index, tinygltf::Material& material, tinygltf::Value::Object& extras)
+    {
+        const SceneImages::Slots& slots = options_.images->materials[index];
+        if (slots.texture != SceneImages::kNone)
+            material.pbrMetallicRoughness.baseColorTexture.index = TextureForImage(slots.texture);
+        if (slots.bump != SceneImages::kNone) {
+            tinygltf::Value::Object bump;
+            bump["index"] = tinygltf::Value(TextureForImage(slots.bump));
+            if (!binary_ && !options_.dataUris) {
+                const OutputImage& image = options_.images->images[static_cast<size_t>(slots.bump)];
+                bump["uri"] = tinygltf::Value(PathToUri(image.fileName));
+            }
+            extras["bumpTexture"] = tinygltf::Value(std::move(bump));
+        }
+    }
+
+    // Without images: references to the names as stored, relative to the output.
+    void AddTextureReferences(const MaterialMapNames& maps, tinygltf::Material& material,
+                              tinygltf::Value::Object& extras)
+    {
+        if (!maps.texture.empty())
+            material.pbrMetallicRoughness.baseColorTexture.index =
+                TextureFor(PathToUri(RelativeTexturePath(maps.texture)));
+        if (!maps.bump.empty()) {
+            tinygltf::Value::Object bump;
+            bump["uri"] = tinygltf::Value(PathToUri(RelativeTexturePath(maps.bump)));
+            extras["bumpTexture"] = tinygltf::Value(std::move(bump));
+        }
+    }
+
+    void AddMaterial(const tagMaterial& host, size_t index)
     {
         tinygltf::Material material;
         material.name = GbkToUtf8(TextField(host.name, sizeof host.name));
@@ -108,22 +184,18 @@ private:
         extras["shadeCode"] = tinygltf::Value(host.shadeCode);
         extras["reserved2"] = tinygltf::Value(host.reserved2);
 
-        const std::string first = TextField(host.firstTexture, sizeof host.firstTexture);
-        if (!first.empty()) {
-            extras["firstTexture"] = tinygltf::Value(GbkToUtf8(first));
-            material.pbrMetallicRoughness.baseColorTexture.index =
-                TextureFor(PathToUri(RelativeTexturePath(first)));
-        }
-        // A bump (height) image is not a normal map, and is often a BMP or TIF
-        // that glTF cannot hold: it is kept as a reference by URI that tools
-        // can follow, not wired into normalTexture.
-        const std::string second = TextField(host.secondTexture, sizeof host.secondTexture);
-        if (!second.empty()) {
-            extras["secondTexture"] = tinygltf::Value(GbkToUtf8(second));
-            tinygltf::Value::Object bump;
-            bump["uri"] = tinygltf::Value(PathToUri(RelativeTexturePath(second)));
-            extras["bumpTexture"] = tinygltf::Value(std::move(bump));
-        }
+        const MaterialMapNames maps = MapNamesOf(host);
+        if (!maps.texture.empty())
+            extras["firstTexture"] = tinygltf::Value(GbkToUtf8(maps.texture));
+        if (!maps.bump.empty())
+            extras["secondTexture"] = tinygltf::Value(GbkToUtf8(maps.bump));
+        // A bump (height) image is not a normal map: it is kept in extras as a
+        // texture (or a reference) that tools can follow, not wired into
+        // normalTexture.
+        if (options_.images != nullptr)
+            AddFoundTextures(index, material, extras);
+        else
+            AddTextureReferences(maps, material, extras);
         material.extras = tinygltf::Value(std::move(extras));
         model_.materials.push_back(std::move(material));
     }
@@ -136,7 +208,7 @@ private:
         view.buffer = 0;
         view.byteOffset = buffer_.size();
         view.byteLength = size;
-        view.target = target;
+        view.target = target;   // 0 for an image: no target
         const auto* bytes = static_cast<const unsigned char*>(data);
         buffer_.insert(buffer_.end(), bytes, bytes + size);
         model_.bufferViews.push_back(view);
@@ -269,24 +341,28 @@ private:
 
     const SceneModel& scene_;
     const ExportOptions& options_;
+    const bool binary_;
     ExportStats& stats_;
     tinygltf::Model model_;
     std::vector<unsigned char> buffer_;
     std::map<std::string, int> textures_;
+    std::map<int, int> imageTextures_;
     Bounds sceneBounds_;
 };
 
 }  // namespace
 
-tinygltf::Model BuildGltfModel(const SceneModel& scene, const ExportOptions& options, ExportStats& stats)
+tinygltf::Model BuildGltfModel(const SceneModel& scene, const ExportOptions& options, bool binary,
+                               ExportStats& stats)
 {
-    return GltfBuilder(scene, options, stats).Build();
+    return GltfBuilder(scene, options, binary, stats).Build();
 }
 
 bool WriteGltf(const tinygltf::Model& model, bool binary, std::ostream& out)
 {
     tinygltf::TinyGLTF writer;
-    // Images are referenced by URI only; nothing is read, encoded or embedded.
+    // Images come ready: in buffer views, as data URIs or as URIs of files
+    // written beside; the writer reads, encodes and writes none itself.
     writer.SetImageWriter(nullptr, nullptr);
     return writer.WriteGltfSceneToStream(&model, out, !binary, binary) && out.good();
 }

@@ -11,7 +11,9 @@
 #include "tools/export/ExportOptions.h"
 #include "tools/scene/SceneModel.h"
 
-tinygltf::Model BuildGltfModel(const SceneModel& scene, const ExportOptions& options, ExportStats& stats);
+// binary: images found go into the buffer (a .glb's binary chunk).
+tinygltf::Model BuildGltfModel(const SceneModel& scene, const ExportOptions& options, bool binary,
+                               ExportStats& stats);
 
 // binary: a .glb file; otherwise .gltf JSON with its buffer embedded.
 // False when the stream failed.

@@ -7,6 +7,8 @@
 
 #include "plugin/GbkText.h"
 #include "tools/export/IndexedMesh.h"
+#include "tools/export/MaterialMaps.h"
+#include "tools/export/SceneImages.h"
 #include "tools/export/TextureReference.h"
 
 namespace {
@@ -51,19 +53,38 @@ std::vector<std::string> MaterialNames(const SceneModel& scene)
     return names;
 }
 
-void WriteMaterial(std::ostream& mtl, const tagMaterial& material, const std::string& name)
+struct MaterialImageFiles {
+    std::string texture;   // relative to the .mtl; empty for none
+    std::string bump;
+};
+
+// The images found, copied beside the .mtl; without them, the names as stored.
+MaterialImageFiles ImageFilesOf(const SceneModel& scene, size_t index, const ExportOptions& options)
+{
+    if (options.images == nullptr) {
+        const MaterialMapNames maps = MapNamesOf(scene.materials[index]);
+        return {RelativeTexturePath(maps.texture), RelativeTexturePath(maps.bump)};
+    }
+    const SceneImages& images = *options.images;
+    const SceneImages::Slots& slots = images.materials[index];
+    auto fileName = [&](int slot) {
+        return slot == SceneImages::kNone ? std::string() : images.images[static_cast<size_t>(slot)].fileName;
+    };
+    return {fileName(slots.texture), fileName(slots.bump)};
+}
+
+void WriteMaterial(std::ostream& mtl, const tagMaterial& material, const std::string& name,
+                   const MaterialImageFiles& files)
 {
     mtl << "newmtl " << name << '\n';
     PutColour(mtl, "Ka", material.colour1);
     PutColour(mtl, "Kd", material.colour2);
     PutColour(mtl, "Ks", material.colour3);
     mtl << "d 1\nillum 2\n";
-    const std::string first = TextField(material.firstTexture, sizeof material.firstTexture);
-    if (!first.empty())
-        mtl << "map_Kd " << RelativeTexturePath(first) << '\n';
-    const std::string second = TextField(material.secondTexture, sizeof material.secondTexture);
-    if (!second.empty())
-        mtl << "map_bump " << RelativeTexturePath(second) << '\n';
+    if (!files.texture.empty())
+        mtl << "map_Kd " << files.texture << '\n';
+    if (!files.bump.empty())
+        mtl << "map_bump " << files.bump << '\n';
     mtl << '\n';
 }
 
@@ -85,8 +106,11 @@ void WriteObj(const SceneModel& scene, const ExportOptions& options, const std::
 {
     const std::vector<std::string> materialNames = MaterialNames(scene);
     mtl << "# " << options.generator << '\n';
-    for (size_t i = 0; i < scene.materials.size(); ++i)
-        WriteMaterial(mtl, scene.materials[i], materialNames[i]);
+    std::vector<MaterialImageFiles> imageFiles;
+    for (size_t i = 0; i < scene.materials.size(); ++i) {
+        imageFiles.push_back(ImageFilesOf(scene, i, options));
+        WriteMaterial(mtl, scene.materials[i], materialNames[i], imageFiles.back());
+    }
 
     obj << "# " << options.generator << '\n';
     if (!scene.materials.empty())
@@ -97,7 +121,7 @@ void WriteObj(const SceneModel& scene, const ExportOptions& options, const std::
     for (size_t i = 0; i < scene.objects.size(); ++i) {
         const SceneObject& object = scene.objects[i];
         const bool textured = object.material != SceneObject::kNoSurface &&
-                              scene.materials[static_cast<size_t>(object.material)].firstTexture[0] != '\0';
+                              !imageFiles[static_cast<size_t>(object.material)].texture.empty();
         const IndexedMesh mesh = BuildIndexedMesh(object, options.axes, textured);
         stats.trianglesDropped += mesh.trianglesDropped;
         obj << "o object_" << (i + 1) << '\n';

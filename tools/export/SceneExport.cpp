@@ -6,6 +6,7 @@
 #include "tools/export/GltfExport.h"
 #include "tools/export/ObjExport.h"
 #include "tools/export/ReplacingFile.h"
+#include "tools/export/SceneImages.h"
 
 namespace {
 std::string LowerExtension(const std::string& path)
@@ -23,11 +24,42 @@ ExportResult Failed(const std::string& path, const std::string& why)
     return result;
 }
 
+// Each found image as a file in the output's folder, complete before the
+// output that names it, and never over one of the scene's source images
+// (images is renamed where it would be). Empty when all were written, else
+// why not.
+std::string WriteImagesBeside(const std::string& outputPath, SceneImages& images)
+{
+    const std::filesystem::path folder = std::filesystem::path(outputPath).parent_path();
+    KeepSourcesWhenWritingInto(folder.empty() ? "." : folder, images);
+    for (const OutputImage& image : images.images) {
+        ReplacingFile file((folder / image.fileName).string());
+        if (!file.Open())
+            return file.path() + ": " + file.error();
+        file.stream().write(reinterpret_cast<const char*>(image.packed.bytes.data()),
+                            static_cast<std::streamsize>(image.packed.bytes.size()));
+        if (!file.Commit())
+            return file.path() + ": " + file.error();
+    }
+    return {};
+}
+
 ExportResult ExportGltf(const SceneModel& scene, const std::string& path, bool binary,
                         const ExportOptions& options)
 {
     ExportResult result;
-    const tinygltf::Model model = BuildGltfModel(scene, options, result.stats);
+    ExportOptions written = options;
+    SceneImages beside;
+    if (!binary && !options.dataUris && options.images != nullptr) {
+        beside = *options.images;
+        written.images = &beside;
+        const std::string error = WriteImagesBeside(path, beside);
+        if (!error.empty()) {
+            result.error = error;
+            return result;
+        }
+    }
+    const tinygltf::Model model = BuildGltfModel(scene, written, binary, result.stats);
     ReplacingFile out(path);
     if (!out.Open())
         return Failed(path, out.error());
@@ -41,6 +73,17 @@ ExportResult ExportObj(const SceneModel& scene, const std::string& path, const E
 {
     ExportResult result;
     const std::string mtlPath = MaterialLibraryPath(path);
+    ExportOptions written = options;
+    SceneImages beside;
+    if (options.images != nullptr) {
+        beside = *options.images;
+        written.images = &beside;
+        const std::string error = WriteImagesBeside(mtlPath, beside);
+        if (!error.empty()) {
+            result.error = error;
+            return result;
+        }
+    }
     ReplacingFile obj(path);
     ReplacingFile mtl(mtlPath);
     if (!obj.Open())
@@ -48,7 +91,7 @@ ExportResult ExportObj(const SceneModel& scene, const std::string& path, const E
     if (!mtl.Open())
         return Failed(mtlPath, mtl.error());
     const std::string mtlName = std::filesystem::path(mtlPath).filename().string();
-    WriteObj(scene, options, mtlName, obj.stream(), mtl.stream(), result.stats);
+    WriteObj(scene, written, mtlName, obj.stream(), mtl.stream(), result.stats);
     // The library first, so the OBJ never names one that is not there.
     if (!mtl.Commit())
         return Failed(mtlPath, mtl.error());

@@ -8,8 +8,10 @@
 #include <set>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "tools/export/SceneExport.h"
+#include "tools/export/SceneImages.h"
 #include "tools/export/TextureReference.h"
 #include "tools/kvd/ImportDiagnostics.h"
 #include "tools/kvd/SceneCommands.h"
@@ -22,10 +24,14 @@ struct ConvertOptions {
     std::string out;
     bool keepAxes = false;
     bool quiet = false;
+    std::vector<std::string> textureFolders;
+    bool embed = false;
+    bool noImages = false;
+    bool strict = false;
 };
 
-// Texture references resolve beside the output; say which do not, since
-// the output then shows no image for them.
+// With --no-images, texture references resolve beside the output; say which
+// do not, since the output then shows no image for them.
 void NoteMissingTextures(const SceneModel& scene, const std::string& out)
 {
     const std::filesystem::path folder = std::filesystem::path(out).parent_path();
@@ -69,8 +75,28 @@ int RunConvert(const ConvertOptions& options)
     for (size_t i = 0; i < shown; ++i)
         std::fprintf(stderr, "kvd: %s: %s\n", options.file.c_str(), DescribeMessage(report.messages[i]).c_str());
 
+    if (options.embed && *format == OutputFormat::Obj) {
+        std::fprintf(stderr, "kvd: --embed is for .gltf and .glb; an OBJ's images go beside its .mtl\n");
+        return kExitUsage;
+    }
+
     ExportOptions exportOptions;
     exportOptions.axes = options.keepAxes ? AxisMode::Keep : AxisMode::ToYUp;
+    exportOptions.dataUris = options.embed;
+    SceneImages images;
+    if (!options.noImages) {
+        ImageSearch search;
+        search.sceneFolder = std::filesystem::path(options.file).parent_path();
+        search.extraFolders.assign(options.textureFolders.begin(), options.textureFolders.end());
+        images = GatherSceneImages(scene.materials, search);
+        exportOptions.images = &images;
+        // Left out of the output, so nothing refers to a file that is not there.
+        for (const UnusableImage& image : images.unusable) {
+            std::fprintf(stderr, "kvd: %s: %s, left out: %s\n", options.file.c_str(),
+                         image.found.empty() ? "texture not found" : "texture cannot be read",
+                         DescribeUnusable(image).c_str());
+        }
+    }
     const ExportResult result = ExportScene(scene, options.out, *format, exportOptions);
     if (!result.written) {
         std::fprintf(stderr, "kvd: cannot write %s\n", result.error.c_str());
@@ -86,10 +112,14 @@ int RunConvert(const ConvertOptions& options)
                     static_cast<unsigned long long>(result.stats.triangles),
                     static_cast<unsigned long long>(result.stats.vertices), scene.materials.size(),
                     *format == OutputFormat::Obj ? size_t{0} : scene.cameras.size());
-        NoteMissingTextures(scene, options.out);
+        if (options.noImages)
+            NoteMissingTextures(scene, options.out);
     }
     // A damaged body is converted as far as it was read, and still reported.
-    return ReportImportFailure(options.file, report);
+    const int importExit = ReportImportFailure(options.file, report);
+    if (importExit == 0 && options.strict && !images.unusable.empty())
+        return kExitMissingImages;
+    return importExit;
 }
 
 }  // namespace
@@ -104,8 +134,23 @@ void AddConvertCommand(CLI::App& app, int& exitCode)
     command->add_flag("--keep-axes", options->keepAxes,
                       "Keep the scene's Z-up coordinates instead of turning them Y-up as (x, z, -y)");
     command->add_flag("--quiet", options->quiet, "No progress bar and no summary; errors and warnings only");
+    command->add_option("--textures", options->textureFolders,
+                        "Also look for texture images in DIR (repeatable), after FILE's folder and its\n"
+                        "maps/ and textures/ subfolders")
+        ->option_text("DIR")
+        ->allow_extra_args(false);
+    CLI::Option* embed = command->add_flag(
+        "--embed", options->embed, ".gltf: images inside the file as data URIs instead of files beside it");
+    command->add_flag("--no-images", options->noImages,
+                      "Refer to the texture names as stored instead of finding and storing the images")
+        ->excludes(embed);
+    command->add_flag("--strict", options->strict,
+                      "Exit with status 5 when a texture image is not found or cannot be read");
     command->footer(ExitCodeHelp() +
-                    "\n\nThe output is written beside OUT under a temporary name and renamed into place,\n"
+                    "\n\nImages: a .glb holds them; a .gltf and an .obj get them as files beside them\n"
+                    "(PNG and JPEG as they are, other formats as PNG). A texture not found is named\n"
+                    "on standard error and left out; the material keeps its colours.\n"
+                    "\nThe output is written beside OUT under a temporary name and renamed into place,\n"
                     "so a failed conversion never leaves a half-written OUT.");
     command->callback([options, &exitCode] { exitCode = RunConvert(*options); });
 }

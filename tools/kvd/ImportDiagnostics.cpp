@@ -65,5 +65,6 @@ std::string ExitCodeHelp()
            "  1  FILE cannot be opened, or is not a kvd scene file, or its header is damaged\n"
            "  2  usage error\n"
            "  3  the body of FILE is damaged: the part read before the damage was used\n"
-           "  4  the output cannot be written (kvd convert)";
+           "  4  the output cannot be written (kvd convert)\n"
+           "  5  a texture image was not found or cannot be read (kvd convert --strict)";
 }

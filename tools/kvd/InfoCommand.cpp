@@ -4,12 +4,16 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "plugin/GbkText.h"
+#include "tools/export/ImageLookup.h"
+#include "tools/export/MaterialMaps.h"
 #include "tools/kvd/ImportDiagnostics.h"
 #include "tools/kvd/SceneCommands.h"
 #include "tools/scene/SceneCensus.h"
@@ -24,6 +28,13 @@ constexpr size_t kListedObjects = 20;
 struct InfoOptions {
     std::string file;
     bool json = false;
+    std::vector<std::string> textureFolders;
+};
+
+// Where kvd convert would look for images, so info tells what it would find.
+struct ImageFolders {
+    std::filesystem::path scene;
+    std::vector<std::filesystem::path> extra;
 };
 
 std::string TextField(const char* field, size_t capacity)
@@ -50,14 +61,30 @@ json BoundsJson(const Bounds& bounds)
     return {{"min", Triple(bounds.min)}, {"max", Triple(bounds.max)}};
 }
 
-json MaterialJson(const tagMaterial& material)
+// Where a map's image was found (null when not), and the folders looked in.
+json ImageJson(const std::string& storedName, const ImageFolders& folders)
 {
-    return {{"name", TextField(material.name, sizeof material.name)},
-            {"ambient", Triple(material.colour1)},
-            {"diffuse", Triple(material.colour2)},
-            {"specular", Triple(material.colour3)},
-            {"texture", TextField(material.firstTexture, sizeof material.firstTexture)},
-            {"bumpTexture", TextField(material.secondTexture, sizeof material.secondTexture)}};
+    const ImageLookup lookup = FindImage(storedName, folders.scene, folders.extra);
+    json tried = json::array();
+    for (const std::filesystem::path& folder : lookup.tried)
+        tried.push_back(folder.string());
+    return {{"found", lookup.ok() ? json(lookup.found.string()) : json(nullptr)}, {"lookedIn", tried}};
+}
+
+json MaterialJson(const tagMaterial& material, const ImageFolders& folders)
+{
+    const MaterialMapNames maps = MapNamesOf(material);
+    json entry = {{"name", TextField(material.name, sizeof material.name)},
+                  {"ambient", Triple(material.colour1)},
+                  {"diffuse", Triple(material.colour2)},
+                  {"specular", Triple(material.colour3)},
+                  {"texture", GbkToUtf8(maps.texture)},
+                  {"bumpTexture", GbkToUtf8(maps.bump)}};
+    if (!maps.texture.empty())
+        entry["textureImage"] = ImageJson(maps.texture, folders);
+    if (!maps.bump.empty())
+        entry["bumpTextureImage"] = ImageJson(maps.bump, folders);
+    return entry;
 }
 
 // Which file material an object's surface is, or the mesh's own colour.
@@ -85,7 +112,8 @@ const char* StatusName(ImportStatus status)
     return "unknown";
 }
 
-json InfoJson(const std::string& file, const ImportReport& report, const SceneCensusResult& census)
+json InfoJson(const std::string& file, const ImportReport& report, const SceneCensusResult& census,
+              const ImageFolders& folders)
 {
     json info = {{"file", file}, {"status", StatusName(report.status)}};
     if (report.status == ImportStatus::CannotOpen) {
@@ -108,7 +136,7 @@ json InfoJson(const std::string& file, const ImportReport& report, const SceneCe
 
     json materials = json::array();
     for (const tagMaterial& material : report.fileMaterials)
-        materials.push_back(MaterialJson(material));
+        materials.push_back(MaterialJson(material, folders));
     json cameras = json::array();
     for (const SceneCamera& camera : census.cameras) {
         cameras.push_back({{"name", GbkToUtf8(camera.name)},
@@ -155,6 +183,16 @@ std::string Quoted(const json& text)
     return "\"" + text.get<std::string>() + "\"";
 }
 
+std::string ImageText(const json& image)
+{
+    if (!image["found"].is_null())
+        return "(found: " + image["found"].get<std::string>() + ")";
+    std::string folders;
+    for (const json& folder : image["lookedIn"])
+        folders += (folders.empty() ? "" : ", ") + folder.get<std::string>();
+    return "(not found; looked in " + folders + ")";
+}
+
 void PrintMaterials(const json& materials)
 {
     std::printf("materials: %zu\n", materials.size());
@@ -164,9 +202,11 @@ void PrintMaterials(const json& materials)
                     FormatTriple(m["ambient"]).c_str(), FormatTriple(m["diffuse"]).c_str(),
                     FormatTriple(m["specular"]).c_str());
         if (!m["texture"].get<std::string>().empty())
-            std::printf("       texture %s\n", m["texture"].get<std::string>().c_str());
+            std::printf("       texture %s  %s\n", m["texture"].get<std::string>().c_str(),
+                        ImageText(m["textureImage"]).c_str());
         if (!m["bumpTexture"].get<std::string>().empty())
-            std::printf("       bump texture %s\n", m["bumpTexture"].get<std::string>().c_str());
+            std::printf("       bump texture %s  %s\n", m["bumpTexture"].get<std::string>().c_str(),
+                        ImageText(m["bumpTextureImage"]).c_str());
     }
 }
 
@@ -242,7 +282,9 @@ int RunInfo(const InfoOptions& options)
     SceneCensusResult census;
     SceneCensus host(census);
     const ImportReport report = ImportWithProgress(options.file, host, options.json);
-    const json info = InfoJson(options.file, report, census);
+    ImageFolders folders{std::filesystem::path(options.file).parent_path(), {}};
+    folders.extra.assign(options.textureFolders.begin(), options.textureFolders.end());
+    const json info = InfoJson(options.file, report, census, folders);
 
     // The reason goes to standard error in both forms; the JSON still holds it.
     const int exitCode = ReportImportFailure(options.file, report);
@@ -264,6 +306,10 @@ void AddInfoCommand(CLI::App& app, int& exitCode)
         "info", "Import FILE and summarise it: header, materials, cameras, objects, messages");
     command->add_option("FILE", options->file, "kvd scene file")->required();
     command->add_flag("--json", options->json, "Print the summary as one JSON document");
+    command->add_option("--textures", options->textureFolders,
+                        "Also look for texture images in DIR (repeatable), as kvd convert does")
+        ->option_text("DIR")
+        ->allow_extra_args(false);
     command->footer(ExitCodeHelp());
     command->callback([options, &exitCode] { exitCode = RunInfo(*options); });
 }

@@ -10,8 +10,10 @@
 inline constexpr int kExitDamaged = 3;
 // The output could not be written; nothing was left under its name.
 inline constexpr int kExitCannotWrite = 4;
+// convert --strict: a texture image was not found or could not be read.
+inline constexpr int kExitMissingImages = 5;
 
-// kvd info FILE [--json]
+// kvd info FILE [--json] [--textures DIR]...
 void AddInfoCommand(CLI::App& app, int& exitCode);
-// kvd convert FILE OUT [--keep-axes] [--quiet]
+// kvd convert FILE OUT [--keep-axes] [--quiet] [--textures DIR]... [--embed | --no-images] [--strict]
 void AddConvertCommand(CLI::App& app, int& exitCode);
