@@ -11,7 +11,9 @@ inline constexpr int kExitDamaged = 3;
 // The output could not be written; nothing was left under its name.
 inline constexpr int kExitCannotWrite = 4;
 
-// kvd info FILE [--json]
+// kvd info FILES_OR_FOLDERS... [--json]
 void AddInfoCommand(CLI::App& app, int& exitCode);
-// kvd convert FILE OUT [--keep-axes] [--quiet]
+// kvd convert FILE OUT [--keep-axes] [--quiet], or -o OUTDIR FILES_OR_FOLDERS...
 void AddConvertCommand(CLI::App& app, int& exitCode);
+// kvd render FILE OUT.png [--camera N] [--size WxH] [--quiet], or -o OUTDIR ...
+void AddRenderCommand(CLI::App& app, int& exitCode);
