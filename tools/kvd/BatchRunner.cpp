@@ -142,10 +142,11 @@ int RunSceneBatch(const std::vector<std::string>& inputs, const BatchJob& job, c
         summary.failures.push_back(folder.substr(0, folder.find(": ")));
         summary.exitCode = WorseExitCode(summary.exitCode, kExitFailure);
     }
-    if (search.files.empty() && search.unreadableFolders.empty()) {
-        std::fprintf(settings.err, "kvd: no .kvd files found\n");
+    for (const std::string& folder : search.foldersWithoutScenes)
+        std::fprintf(settings.err, "kvd: %s: is a directory holding no .kvd files\n", folder.c_str());
+    // Nothing to work on is a failure, not a success with nothing done.
+    if (search.files.empty() && search.unreadableFolders.empty())
         return kExitFailure;
-    }
     std::fprintf(settings.err, "kvd: %s\n", FormatSummary(summary, settings.doneWord).c_str());
     return summary.exitCode;
 }

@@ -69,6 +69,8 @@ SceneFileSearch FindSceneFiles(const std::vector<std::string>& inputs)
         std::string why;
         if (!WalkFolder(input, found, why))
             search.unreadableFolders.push_back(input + ": " + why);
+        else if (found.empty())
+            search.foldersWithoutScenes.push_back(input);
         for (const fs::path& path : found) {
             const fs::path below = path.lexically_relative(input);
             search.files.push_back({path.string(), stems.Unique((below.parent_path() / below.stem()).string())});

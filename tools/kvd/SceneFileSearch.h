@@ -20,6 +20,8 @@ struct SceneFileSearch {
     std::vector<SceneFile> files;
     // Folders that could not be read through, with the reason.
     std::vector<std::string> unreadableFolders;
+    // Named folders that hold no scene file.
+    std::vector<std::string> foldersWithoutScenes;
 };
 
 SceneFileSearch FindSceneFiles(const std::vector<std::string>& inputs);
