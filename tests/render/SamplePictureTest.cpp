@@ -20,6 +20,11 @@ struct SamplePicture {
     const char* options;
 };
 
+void PrintTo(const SamplePicture& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class SamplePictureTest : public testing::TestWithParam<SamplePicture> {};
 
 // Each channel of most pixels within a small step, and on average closer.
