@@ -173,7 +173,7 @@ TEST(RendererTest, ACameraInsideAClosedMeshSeesItsInside)
     EXPECT_NE(PixelAt(picture, 0, 0), kBackground);
 }
 
-TEST(RendererTest, AScenesWithoutTrianglesGiveTheBackground)
+TEST(RendererTest, ScenesWithoutTrianglesGiveTheBackground)
 {
     OwnedMesh pointsOnly = Square({0, 0, 0}, 300, 1, kOrange);
     pointsOnly.indices.clear();

@@ -83,14 +83,14 @@ int ConvertFile(const std::string& file, const std::string& out, const ConvertOp
     }
     if (result.stats.trianglesDropped > 0) {
         output.Err("kvd: %llu triangles with coordinates that are not numbers were left out\n",
-                     static_cast<unsigned long long>(result.stats.trianglesDropped));
+                   static_cast<unsigned long long>(result.stats.trianglesDropped));
     }
     if (!options.quiet) {
         output.Out("%s: %zu objects, %llu triangles, %llu vertices, %zu materials, %zu cameras\n",
-                    out.c_str(), scene.objects.size(),
-                    static_cast<unsigned long long>(result.stats.triangles),
-                    static_cast<unsigned long long>(result.stats.vertices), scene.materials.size(),
-                    *format == OutputFormat::Obj ? size_t{0} : scene.cameras.size());
+                   out.c_str(), scene.objects.size(),
+                   static_cast<unsigned long long>(result.stats.triangles),
+                   static_cast<unsigned long long>(result.stats.vertices), scene.materials.size(),
+                   *format == OutputFormat::Obj ? size_t{0} : scene.cameras.size());
         NoteMissingTextures(scene, out, output);
     }
     // A damaged body is converted as far as it was read, and still reported.

@@ -59,7 +59,7 @@ int ReportImportFailure(const std::string& path, const ImportReport& report, Job
     }
     case ImportStatus::Damaged:
         output.Err("kvd: %s: %s; what was read before the damage is kept\n", path.c_str(),
-                     DescribeMessage(report.messages.empty() ? std::string() : report.messages.back()).c_str());
+                   DescribeMessage(report.messages.empty() ? std::string() : report.messages.back()).c_str());
         return kExitDamaged;
     }
     return kExitFailure;

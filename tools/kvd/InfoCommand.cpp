@@ -165,8 +165,8 @@ void PrintMaterials(const json& materials, JobOutput& output)
     for (size_t i = 0; i < materials.size(); ++i) {
         const json& m = materials[i];
         output.Out("  [%zu] %s  ambient %s  diffuse %s  specular %s\n", i, Quoted(m["name"]).c_str(),
-                    FormatTriple(m["ambient"]).c_str(), FormatTriple(m["diffuse"]).c_str(),
-                    FormatTriple(m["specular"]).c_str());
+                   FormatTriple(m["ambient"]).c_str(), FormatTriple(m["diffuse"]).c_str(),
+                   FormatTriple(m["specular"]).c_str());
         if (!m["texture"].get<std::string>().empty())
             output.Out("       texture %s\n", m["texture"].get<std::string>().c_str());
         if (!m["bumpTexture"].get<std::string>().empty())
@@ -180,7 +180,7 @@ void PrintCameras(const json& cameras, JobOutput& output)
     for (size_t i = 0; i < cameras.size(); ++i) {
         const json& c = cameras[i];
         output.Out("  [%zu] %s  eye %s  target %s%s\n", i, Quoted(c["name"]).c_str(), FormatTriple(c["eye"]).c_str(),
-                    FormatTriple(c["target"]).c_str(), i == 0 ? "  (default camera)" : "");
+                   FormatTriple(c["target"]).c_str(), i == 0 ? "  (default camera)" : "");
     }
 }
 
@@ -194,7 +194,7 @@ std::string FormatBounds(const json& bounds)
 void PrintObjects(const json& objects, const json& materials, JobOutput& output)
 {
     output.Out("objects: %zu, %s triangles, %s vertices\n", objects["count"].get<size_t>(),
-                objects["triangles"].dump().c_str(), objects["vertices"].dump().c_str());
+               objects["triangles"].dump().c_str(), objects["vertices"].dump().c_str());
     output.Out("  bounds %s\n", FormatBounds(objects["bounds"]).c_str());
     const json& list = objects["list"];
     for (size_t i = 0; i < list.size() && i < kListedObjects; ++i) {
@@ -208,7 +208,7 @@ void PrintObjects(const json& objects, const json& materials, JobOutput& output)
                        Quoted(o["material"]["name"]);
         }
         output.Out("  [%zu] %s triangles, %s vertices, %s\n", i, o["triangles"].dump().c_str(),
-                    o["vertices"].dump().c_str(), material.c_str());
+                   o["vertices"].dump().c_str(), material.c_str());
     }
     if (list.size() > kListedObjects)
         output.Out("  ... and %zu more (kvd info --json lists every object)\n", list.size() - kListedObjects);
@@ -219,7 +219,7 @@ void PrintText(const json& info, JobOutput& output)
     output.Out("file: %s, %s bytes\n", info["file"].get<std::string>().c_str(), info["size"].dump().c_str());
     if (!info["header"]["accepted"].get<bool>()) {
         output.Out("header: rejected: %s\n",
-                    info["header"].value("reason", std::string("no reason given")).c_str());
+                   info["header"].value("reason", std::string("no reason given")).c_str());
         return;
     }
     output.Out("header: accepted\n");
@@ -237,7 +237,7 @@ void PrintText(const json& info, JobOutput& output)
     for (const json& m : messages) {
         const std::string meaning = m["meaning"].get<std::string>();
         output.Out("  %s%s\n", m["text"].get<std::string>().c_str(),
-                    meaning.empty() || meaning == m["text"] ? "" : (" (" + meaning + ")").c_str());
+                   meaning.empty() || meaning == m["text"] ? "" : (" (" + meaning + ")").c_str());
     }
 }
 
