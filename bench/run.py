@@ -12,6 +12,9 @@ and 1 GB. Then times, each several times with the median reported:
   (c) the general-purpose importer reading the PLY, no post-processing
   (d) kvd convert to .glb
   (e) the general-purpose importer's own conversion of the PLY to .glb
+  (f) kvd render of the mesh to an 800x600 PNG
+  (g) kvd render and kvd convert over a folder of 1 000 small scenes, on
+      every core: CPU time over wall time says how many cores were busy
 
 and reports MB/s, the ratios, peak resident memory, how (b) grows with the
 file, and whether each target is met. Every input is read once before the
@@ -55,6 +58,11 @@ TARGET_BYTES_PER_VERTEX = 24    # peak (b) <= 24 per vertex + 16 MiB
 TARGET_MEMORY_SLACK = 16 * MIB
 TARGET_FLATNESS = 1.25          # max / min time per MB of (b), 16 MB up
 TARGET_CONVERT_SPEEDUP = 10.0   # time (e) / time (d)
+TARGET_RENDER_SECONDS = 10.0    # (f)
+TARGET_BATCH_CORE_SHARE = 0.75  # (g) CPU / wall >= this share of the cores
+FULL_BATCH_FILES = 1000
+QUICK_BATCH_FILES = 20
+BATCH_SCENE_BYTES = 20_000
 
 
 class HarnessError(Exception):
@@ -177,6 +185,36 @@ class Bench:
         out = self.data / (scene["kvd"].stem + ".kvd.glb")
         return self.converted([self.tool("kvd"), "convert", scene["kvd"], out], out)
 
+    def kvd_render(self, scene):
+        out = self.data / (scene["kvd"].stem + ".png")
+        result = self.measure([self.tool("kvd"), "render", scene["kvd"], out], self.args.runs, out)
+        if numbers_after(result["output"], "camera") is None or \
+                "%d triangles" % scene["faces"] not in result["output"]:
+            raise HarnessError("kvd render does not report %d triangles: %s" % (
+                scene["faces"], result["output"].strip()[:500]))
+        return result
+
+    def batch_folder(self, count):
+        """A folder of `count` copies of one small scene."""
+        scene = self.make_scene("batch-scene", "--bytes", BATCH_SCENE_BYTES, False)
+        folder = self.data / "batch"
+        shutil.rmtree(folder, ignore_errors=True)
+        folder.mkdir()
+        for i in range(count):
+            shutil.copyfile(scene["kvd"], folder / ("scene-%04d.kvd" % i))
+        return {"folder": folder, "files": count, "bytes": scene["bytes"], "faces": scene["faces"]}
+
+    def batch(self, batch, verb, extra):
+        out = self.data / ("batch-" + verb)
+        command = [self.tool("kvd"), verb, "--quiet", "-o", out] + extra + [batch["folder"]]
+        # One warm-up and one timed run: the batch is long enough on its own.
+        samples, _ = run_timed(self.tool("bench_timed_run"), command, 2)
+        written = sum(1 for _ in out.rglob("*.*"))
+        if written < batch["files"]:
+            raise HarnessError("kvd %s -o wrote %d of %d outputs" % (verb, written, batch["files"]))
+        seconds, cpu, peak = samples[1]
+        return {"seconds": seconds, "cpu": cpu, "peak": peak, "runs": [seconds], "cores": cpu / seconds}
+
     def assimp_export(self, scene):
         out = self.data / (scene["ply"].stem + ".assimp.glb")
         return self.converted([self.assimp, "export", scene["ply"], out, "-fglb2"], out)
@@ -214,6 +252,12 @@ def run(args):
     results["c"] = bench.assimp_import(mesh)
     results["d"] = bench.kvd_convert(mesh)
     results["e"] = bench.assimp_export(mesh)
+    results["f"] = bench.kvd_render(mesh)
+    say("timing kvd over a folder of %d small scenes" % (QUICK_BATCH_FILES if quick else FULL_BATCH_FILES))
+    batch = bench.batch_folder(QUICK_BATCH_FILES if quick else FULL_BATCH_FILES)
+    results["batch"] = batch
+    results["g_render"] = bench.batch(batch, "render", ["--size", "320x240"])
+    results["g_convert"] = bench.batch(batch, "convert", ["--to", "glb"])
     scaling = []
     for scene in scaled:
         say("timing the %.2f MB scene" % (scene["bytes"] / MB))
@@ -270,6 +314,16 @@ class Report:
         self.target("kvd convert >= 10x faster than the PLY export to glTF", convert,
                     TARGET_CONVERT_SPEEDUP, convert >= TARGET_CONVERT_SPEEDUP, "%.1fx" % convert)
 
+        render = r["f"]["seconds"]
+        self.target("kvd render of the %d-triangle mesh < 10 s" % r["mesh"]["faces"], render,
+                    TARGET_RENDER_SECONDS, render < TARGET_RENDER_SECONDS, "%.2f s" % render)
+        cores = os.cpu_count() or 1
+        busy = r["g_render"]["cores"]
+        self.target("kvd render over %d scenes keeps the %d cores busy (CPU/wall >= %.2f x cores)" % (
+                        r["batch"]["files"], cores, TARGET_BATCH_CORE_SHARE),
+                    busy, TARGET_BATCH_CORE_SHARE * cores, busy >= TARGET_BATCH_CORE_SHARE * cores,
+                    "CPU/wall %.2f" % busy)
+
     @staticmethod
     def memory_bound(scene):
         return TARGET_BYTES_PER_VERTEX * scene["vertices"] + TARGET_MEMORY_SLACK
@@ -292,7 +346,8 @@ class Report:
         r = self.r
         return {"machine": self.machine(), "quick": self.quick, "runs": self.args.runs,
                 "load": [r["loadBefore"], r["loadAfter"]],
-                "mesh": r["mesh"], **{k: strip(r[k]) for k in ("a", "b", "b0", "c", "d", "e")},
+                "mesh": r["mesh"], **{k: strip(r[k]) for k in ("a", "b", "b0", "c", "d", "e", "f")},
+                "batch": r["batch"], "g_render": r["g_render"], "g_convert": r["g_convert"],
                 "scaling": [{"scene": s["scene"], "a": strip(s["a"]), "b": strip(s["b"]), "b0": strip(s["b0"])}
                             for s in r["scaling"]],
                 "targets": self.targets}
@@ -320,7 +375,8 @@ class Report:
                 ("(b0) import into a host that only counts", "kvd", r["b0"], mesh["bytes"]),
                 ("(c) assimp import, no post-processing", "PLY", r["c"], ply_bytes),
                 ("(d) kvd convert to .glb", "kvd", r["d"], mesh["bytes"]),
-                ("(e) assimp export to .glb", "PLY", r["e"], ply_bytes)]
+                ("(e) assimp export to .glb", "PLY", r["e"], ply_bytes),
+                ("(f) kvd render, 800x600 PNG", "kvd", r["f"], mesh["bytes"])]
         for name, kind, result, nbytes in rows:
             add("| %s | %s | %.1f | %.1f | %.0f | %.1f |" % (
                 name, kind, result["seconds"] * 1000, result["cpu"] * 1000,
@@ -332,6 +388,18 @@ class Report:
                 r["b"]["peak"] / r["c"]["peak"], r["e"]["seconds"] / r["d"]["seconds"],
                 r["a"]["cpu"] / r["b"]["cpu"], r["c"]["cpu"] / r["b"]["cpu"],
                 r["e"]["cpu"] / r["d"]["cpu"]))
+        add("")
+        batch = r["batch"]
+        add("Batch over %d copies of a %d-byte scene (%d triangles each), all cores:" % (
+            batch["files"], batch["bytes"], batch["faces"]))
+        add("")
+        add("| step | wall (s) | CPU (s) | CPU/wall | files/s | peak RSS (MiB) |")
+        add("|---|---:|---:|---:|---:|---:|")
+        for name, result in (("(g) kvd render -o, 320x240", r["g_render"]),
+                             ("(g) kvd convert -o --to glb", r["g_convert"])):
+            add("| %s | %.2f | %.2f | %.2f | %.0f | %.1f |" % (
+                name, result["seconds"], result["cpu"], result["cores"], batch["files"] / result["seconds"],
+                mib(result["peak"])))
         add("")
         add("| kvd file | vertices | triangles | (a) MB/s | (b) ms | (b) MB/s | (b)/(a) | "
             "(b) ms per MB | (b) peak MiB | bound MiB | (b0) MB/s | (b0)/(a) |")

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -140,7 +141,17 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"missing_operand", kHouse, "convert IN", 2, "OUT", false},
         FailureCase{"no_verb", "", "", 2, "", false},
         FailureCase{"unwritable_output", kHouse, "convert IN DIR/no/such/folder/out.glb", 4, "cannot write",
-                    false}),
+                    false},
+        // kvd render: the same codes; OUT holds the picture whatever its name.
+        FailureCase{"render_missing_file", "", "render IN OUT", 1, "cannot open", false},
+        FailureCase{"render_body_cut", kHouse.substr(0, kHouse.size() - 700), "render IN OUT", 3,
+                    "what was read before the damage is kept", true},
+        FailureCase{"render_unwritable_output", kHouse, "render IN DIR/no/such/folder/out.png", 4, "cannot write",
+                    false},
+        FailureCase{"render_no_such_camera", kHouse, "render --camera 2 IN OUT", 2, "there is no camera 2", false},
+        FailureCase{"render_bad_size", kHouse, "render --size 800 IN OUT", 2, "WxH", false},
+        FailureCase{"render_too_large", kHouse, "render --size 5000x10 IN OUT", 2, "WxH", false},
+        FailureCase{"convert_many_without_folder", kHouse, "convert IN IN OUT", 2, "-o OUTDIR", false}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 TEST(KvdToolTest, AFailedConversionLeavesTheOldOutputAsItWas)
@@ -200,6 +211,65 @@ TEST(KvdToolTest, HelpListsTheExitCodes)
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_NE(run.out.find("3  the body of FILE is damaged"), std::string::npos) << verb;
     }
+}
+
+// A folder of good, damaged and unreadable scenes, and a file that is not
+// there: every good and damaged scene gets its output, the summary counts
+// them and names the failures, and the exit code is the worst one.
+class KvdBatchTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directories(folder.path() / "in" / "sub");
+        WriteFile(folder / "in/house.kvd", kHouse);
+        WriteFile(folder / "in/sub/Second.KVD", kHouse);
+        WriteFile(folder / "in/cut.kvd", kHouse.substr(0, kHouse.size() - 700));
+        WriteFile(folder / "in/text.kvd", "just some text, long enough to be read");
+        WriteFile(folder / "in/notes.txt", "not a scene");
+    }
+
+    std::string Inputs() const { return Quote(folder / "in") + " " + Quote(folder / "missing.kvd"); }
+
+    TempFolder folder;
+};
+
+TEST_F(KvdBatchTest, ConvertWritesEveryReadableSceneAndSummarises)
+{
+    const ToolRun run = RunKvd(folder, "convert -j 3 --to glb -o " + Quote(folder / "out") + " " + Inputs());
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    for (const char* written : {"out/house.glb", "out/sub/Second.glb", "out/cut.glb"})
+        EXPECT_TRUE(std::filesystem::exists(folder / written)) << written;
+    EXPECT_FALSE(std::filesystem::exists(folder / "out/text.glb"));
+    EXPECT_NE(run.err.find("2 converted, 1 damaged, 2 failed: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("text.kvd"), std::string::npos);
+    EXPECT_NE(run.err.find("missing.kvd"), std::string::npos);
+}
+
+TEST_F(KvdBatchTest, InfoJsonPrintsOneDocumentPerFile)
+{
+    const ToolRun run = RunKvd(folder, "info --json " + Inputs());
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    std::istringstream lines(run.out);
+    std::map<std::string, std::string> statusOf;
+    for (std::string line; std::getline(lines, line);) {
+        const nlohmann::json info = nlohmann::json::parse(line);
+        statusOf[std::filesystem::path(info["file"].get<std::string>()).filename().string()] = info["status"];
+    }
+    const std::map<std::string, std::string> expected = {{"house.kvd", "complete"},   {"Second.KVD", "complete"},
+                                                         {"cut.kvd", "damaged"},      {"text.kvd", "rejected"},
+                                                         {"missing.kvd", "cannot-open"}};
+    EXPECT_EQ(statusOf, expected);
+}
+
+TEST_F(KvdBatchTest, RenderDrawsEveryReadableSceneAndOnlyDamageLeftTheExitCodeAt3)
+{
+    std::filesystem::remove(folder / "in/text.kvd");
+    const ToolRun run = RunKvd(folder, "render --size 64x48 -o " + Quote(folder / "pictures") + " " +
+                                           Quote(folder / "in"));
+    EXPECT_EQ(run.exitCode, 3) << run.err;
+    for (const char* written : {"pictures/house.png", "pictures/sub/Second.png", "pictures/cut.png"})
+        EXPECT_TRUE(std::filesystem::exists(folder / written)) << written;
+    EXPECT_NE(run.err.find("2 rendered, 1 damaged, 0 failed"), std::string::npos) << run.err;
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // kvd convert: imports a file through a host that keeps the whole scene and
 // writes it as glTF 2.0 (.glb, .gltf) or OBJ with MTL (.obj), the format
-// chosen from the output's extension.
+// chosen from the output's extension; or many files into an output folder.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +13,8 @@
 #include "tools/export/SceneExport.h"
 #include "tools/export/SceneImages.h"
 #include "tools/export/TextureReference.h"
+#include "tools/kvd/BatchOptions.h"
+#include "tools/kvd/BatchRunner.h"
 #include "tools/kvd/ImportDiagnostics.h"
 #include "tools/kvd/SceneCommands.h"
 #include "tools/scene/SceneCollector.h"
@@ -20,8 +22,9 @@
 namespace {
 
 struct ConvertOptions {
-    std::string file;
-    std::string out;
+    std::vector<std::string> paths;   // FILE OUT, or the inputs of a batch
+    BatchOptions batch;
+    std::string to = "glb";
     bool keepAxes = false;
     bool quiet = false;
     std::vector<std::string> textureFolders;
@@ -32,7 +35,7 @@ struct ConvertOptions {
 
 // With --no-images, texture references resolve beside the output; say which
 // do not, since the output then shows no image for them.
-void NoteMissingTextures(const SceneModel& scene, const std::string& out)
+void NoteMissingTextures(const SceneModel& scene, const std::string& out, JobOutput& output)
 {
     const std::filesystem::path folder = std::filesystem::path(out).parent_path();
     std::set<std::string> missing;
@@ -52,31 +55,32 @@ void NoteMissingTextures(const SceneModel& scene, const std::string& out)
     std::string list;
     for (const std::string& name : missing)
         list += (list.empty() ? "" : ", ") + name;
-    std::fprintf(stderr, "kvd: note: textures not found beside %s: %s\n", out.c_str(), list.c_str());
+    output.Err("kvd: note: textures not found beside %s: %s\n", out.c_str(), list.c_str());
 }
 
-int RunConvert(const ConvertOptions& options)
+int ConvertFile(const std::string& file, const std::string& out, const ConvertOptions& options, bool batch,
+                JobOutput& output)
 {
-    const std::optional<OutputFormat> format = FormatFromPath(options.out);
+    const std::optional<OutputFormat> format = FormatFromPath(out);
     if (!format) {
-        std::fprintf(stderr, "kvd: %s: the output must end in .glb, .gltf or .obj\n", options.out.c_str());
+        output.Err("kvd: %s: the output must end in .glb, .gltf or .obj\n", out.c_str());
         return kExitUsage;
     }
 
     SceneModel scene;
     SceneCollector collector(scene);
-    const ImportReport report = ImportWithProgress(options.file, collector, options.quiet);
+    const ImportReport report = ImportWithProgress(file, collector, options.quiet || batch);
     if (report.status == ImportStatus::CannotOpen || report.status == ImportStatus::Rejected)
-        return ReportImportFailure(options.file, report);
+        return ReportImportFailure(file, report, output);
     // The damage message itself is the last one; it is reported at the end.
     size_t shown = report.messages.size();
     if (report.status == ImportStatus::Damaged && shown > 0)
         --shown;
     for (size_t i = 0; i < shown; ++i)
-        std::fprintf(stderr, "kvd: %s: %s\n", options.file.c_str(), DescribeMessage(report.messages[i]).c_str());
+        output.Err("kvd: %s: %s\n", file.c_str(), DescribeMessage(report.messages[i]).c_str());
 
     if (options.embed && *format == OutputFormat::Obj) {
-        std::fprintf(stderr, "kvd: --embed is for .gltf and .glb; an OBJ's images go beside its .mtl\n");
+        output.Err("kvd: --embed is for .gltf and .glb; an OBJ's images go beside its .mtl\n");
         return kExitUsage;
     }
 
@@ -86,40 +90,62 @@ int RunConvert(const ConvertOptions& options)
     SceneImages images;
     if (!options.noImages) {
         ImageSearch search;
-        search.sceneFolder = std::filesystem::path(options.file).parent_path();
+        search.sceneFolder = std::filesystem::path(file).parent_path();
         search.extraFolders.assign(options.textureFolders.begin(), options.textureFolders.end());
         images = GatherSceneImages(scene.materials, search);
         exportOptions.images = &images;
         // Left out of the output, so nothing refers to a file that is not there.
         for (const UnusableImage& image : images.unusable) {
-            std::fprintf(stderr, "kvd: %s: %s, left out: %s\n", options.file.c_str(),
-                         image.found.empty() ? "texture not found" : "texture cannot be read",
-                         DescribeUnusable(image).c_str());
+            output.Err("kvd: %s: %s, left out: %s\n", file.c_str(),
+                       image.found.empty() ? "texture not found" : "texture cannot be read",
+                       DescribeUnusable(image).c_str());
         }
     }
-    const ExportResult result = ExportScene(scene, options.out, *format, exportOptions);
+    const ExportResult result = ExportScene(scene, out, *format, exportOptions);
     if (!result.written) {
-        std::fprintf(stderr, "kvd: cannot write %s\n", result.error.c_str());
+        output.Err("kvd: cannot write %s\n", result.error.c_str());
         return kExitCannotWrite;
     }
     if (result.stats.trianglesDropped > 0) {
-        std::fprintf(stderr, "kvd: %llu triangles with coordinates that are not numbers were left out\n",
-                     static_cast<unsigned long long>(result.stats.trianglesDropped));
+        output.Err("kvd: %llu triangles with coordinates that are not numbers were left out\n",
+                   static_cast<unsigned long long>(result.stats.trianglesDropped));
     }
     if (!options.quiet) {
-        std::printf("%s: %zu objects, %llu triangles, %llu vertices, %zu materials, %zu cameras\n",
-                    options.out.c_str(), scene.objects.size(),
-                    static_cast<unsigned long long>(result.stats.triangles),
-                    static_cast<unsigned long long>(result.stats.vertices), scene.materials.size(),
-                    *format == OutputFormat::Obj ? size_t{0} : scene.cameras.size());
+        output.Out("%s: %zu objects, %llu triangles, %llu vertices, %zu materials, %zu cameras\n",
+                   out.c_str(), scene.objects.size(),
+                   static_cast<unsigned long long>(result.stats.triangles),
+                   static_cast<unsigned long long>(result.stats.vertices), scene.materials.size(),
+                   *format == OutputFormat::Obj ? size_t{0} : scene.cameras.size());
         if (options.noImages)
-            NoteMissingTextures(scene, options.out);
+            NoteMissingTextures(scene, out, output);
     }
     // A damaged body is converted as far as it was read, and still reported.
-    const int importExit = ReportImportFailure(options.file, report);
+    const int importExit = ReportImportFailure(file, report, output);
     if (importExit == 0 && options.strict && !images.unusable.empty())
         return kExitMissingImages;
     return importExit;
+}
+
+int RunConvert(const ConvertOptions& options)
+{
+    if (options.batch.outputFolder.empty()) {
+        if (options.paths.size() != 2 || IsBatch({options.paths[0]})) {
+            std::fprintf(stderr, "kvd: convert takes FILE OUT, or -o OUTDIR and files or folders\n");
+            return kExitUsage;
+        }
+        JobOutput output;
+        const int exitCode = ConvertFile(options.paths[0], options.paths[1], options, false, output);
+        return output.WriteTo(stdout, stderr) ? exitCode : WorseExitCode(exitCode, kExitFailure);
+    }
+    if (!MakeOutputFolder(options.batch.outputFolder))
+        return kExitCannotWrite;
+    const BatchJob job = [&options](const SceneFile& file, JobOutput& output) {
+        const std::string out = BatchOutputPath(options.batch.outputFolder, file, "." + options.to, output);
+        if (out.empty())
+            return kExitCannotWrite;
+        return ConvertFile(file.path, out, options, true, output);
+    };
+    return RunSceneBatch(options.paths, job, options.batch.Settings("converted", options.quiet));
 }
 
 }  // namespace
@@ -128,9 +154,16 @@ void AddConvertCommand(CLI::App& app, int& exitCode)
 {
     auto options = std::make_shared<ConvertOptions>();
     CLI::App* command = app.add_subcommand(
-        "convert", "Convert FILE to OUT: glTF 2.0 (.glb, .gltf) or OBJ with its .mtl (.obj)");
-    command->add_option("FILE", options->file, "kvd scene file")->required();
-    command->add_option("OUT", options->out, "Output file; its extension chooses the format")->required();
+        "convert", "Convert FILE to OUT: glTF 2.0 (.glb, .gltf) or OBJ with its .mtl (.obj);\n"
+        "or many files and folders into OUTDIR: kvd convert -o OUTDIR FILES_OR_FOLDERS... [--to glb]");
+    command->add_option("PATHS", options->paths,
+                        "FILE OUT: a kvd scene file and the output, whose extension chooses the format;\n"
+                        "with -o: kvd scene files and folders of them")
+        ->required();
+    AddBatchOptions(*command, options->batch);
+    command->add_option("--to", options->to, "With -o: the output format")
+        ->check(CLI::IsMember({"glb", "gltf", "obj"}))
+        ->capture_default_str();
     command->add_flag("--keep-axes", options->keepAxes,
                       "Keep the scene's Z-up coordinates instead of turning them Y-up as (x, z, -y)");
     command->add_flag("--quiet", options->quiet, "No progress bar and no summary; errors and warnings only");

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 
 #include <unistd.h>
@@ -21,6 +22,12 @@ uint64_t FileSizeOrZero(const std::string& path)
 
 ImportReport ImportWithProgress(const std::string& path, SceneHost& host, bool quiet)
 {
+    // TEMPORARY: the import installs its host globally (SetSceneHost), so two
+    // imports at once would feed each other's hosts. Remove this lock once
+    // the tool's hosts are no longer installed globally.
+    static std::mutex globalHostImport;
+    const std::lock_guard<std::mutex> oneImportAtATime(globalHostImport);
+
     if (!quiet && isatty(STDERR_FILENO) && FileSizeOrZero(path) >= kProgressFileSize) {
         TerminalProgressBar bar(stderr);
         return ImportScene(path, host, &bar);
@@ -37,22 +44,22 @@ std::string DescribeMessage(const std::string& gbkMessage)
     return text;
 }
 
-int ReportImportFailure(const std::string& path, const ImportReport& report)
+int ReportImportFailure(const std::string& path, const ImportReport& report, JobOutput& output)
 {
     switch (report.status) {
     case ImportStatus::Complete:
         return 0;
     case ImportStatus::CannotOpen:
-        std::fprintf(stderr, "kvd: cannot open %s: %s\n", path.c_str(), report.openError.c_str());
+        output.Err("kvd: cannot open %s: %s\n", path.c_str(), report.openError.c_str());
         return kExitFailure;
     case ImportStatus::Rejected: {
         const std::string why = report.messages.empty() ? "header rejected" : DescribeMessage(report.messages.back());
-        std::fprintf(stderr, "kvd: %s: %s\n", path.c_str(), why.c_str());
+        output.Err("kvd: %s: %s\n", path.c_str(), why.c_str());
         return kExitFailure;
     }
     case ImportStatus::Damaged:
-        std::fprintf(stderr, "kvd: %s: %s; what was read before the damage is kept\n", path.c_str(),
-                     DescribeMessage(report.messages.empty() ? std::string() : report.messages.back()).c_str());
+        output.Err("kvd: %s: %s; what was read before the damage is kept\n", path.c_str(),
+                   DescribeMessage(report.messages.empty() ? std::string() : report.messages.back()).c_str());
         return kExitDamaged;
     }
     return kExitFailure;
@@ -65,6 +72,7 @@ std::string ExitCodeHelp()
            "  1  FILE cannot be opened, or is not a kvd scene file, or its header is damaged\n"
            "  2  usage error\n"
            "  3  the body of FILE is damaged: the part read before the damage was used\n"
-           "  4  the output cannot be written (kvd convert)\n"
-           "  5  a texture image was not found or cannot be read (kvd convert --strict)";
+           "  4  the output cannot be written (kvd convert, kvd render)\n"
+           "  5  a texture image was not found or cannot be read (kvd convert --strict)\n"
+           "Over many files: the worst of the files' codes (0, 3, 5, 1 or 2, 4 from best to worst).";
 }

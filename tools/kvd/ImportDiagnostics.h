@@ -5,20 +5,23 @@
 #include <string>
 
 #include "tools/host/SceneHost.h"
+#include "tools/kvd/JobOutput.h"
 #include "tools/scene/SceneImport.h"
 
 // Files at least this large get a progress bar, when standard error is a
 // terminal and the user did not ask for quiet.
 inline constexpr uint64_t kProgressFileSize = 8ull << 20;
 
+// Safe to call from several threads: imports run one at a time (see the
+// lock in the definition).
 ImportReport ImportWithProgress(const std::string& path, SceneHost& host, bool quiet);
 
 // A message of the import in UTF-8, with its English meaning when known.
 std::string DescribeMessage(const std::string& gbkMessage);
 
 // The exit code for an import that went wrong, with the reason printed to
-// standard error; 0 when the import read the whole file.
-int ReportImportFailure(const std::string& path, const ImportReport& report);
+// output's error stream; 0 when the import read the whole file.
+int ReportImportFailure(const std::string& path, const ImportReport& report, JobOutput& output);
 
 // The help text's list of exit codes.
 std::string ExitCodeHelp();

@@ -1,6 +1,7 @@
 // kvd info: imports a file through a host that keeps only counts and bounds
 // and prints what the scene holds. The text and the --json output are made
-// from one JSON document, so they always agree.
+// from one JSON document, so they always agree. Over many files, each file's
+// summary is printed whole; with --json, one document per line.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "plugin/GbkText.h"
 #include "tools/export/ImageLookup.h"
 #include "tools/export/MaterialMaps.h"
+#include "tools/kvd/BatchOptions.h"
 #include "tools/kvd/ImportDiagnostics.h"
 #include "tools/kvd/SceneCommands.h"
 #include "tools/scene/SceneCensus.h"
@@ -26,7 +28,8 @@ using nlohmann::json;
 constexpr size_t kListedObjects = 20;
 
 struct InfoOptions {
-    std::string file;
+    std::vector<std::string> files;
+    BatchOptions batch;
     bool json = false;
     std::vector<std::string> textureFolders;
 };
@@ -193,30 +196,30 @@ std::string ImageText(const json& image)
     return "(not found; looked in " + folders + ")";
 }
 
-void PrintMaterials(const json& materials)
+void PrintMaterials(const json& materials, JobOutput& output)
 {
-    std::printf("materials: %zu\n", materials.size());
+    output.Out("materials: %zu\n", materials.size());
     for (size_t i = 0; i < materials.size(); ++i) {
         const json& m = materials[i];
-        std::printf("  [%zu] %s  ambient %s  diffuse %s  specular %s\n", i, Quoted(m["name"]).c_str(),
-                    FormatTriple(m["ambient"]).c_str(), FormatTriple(m["diffuse"]).c_str(),
-                    FormatTriple(m["specular"]).c_str());
+        output.Out("  [%zu] %s  ambient %s  diffuse %s  specular %s\n", i, Quoted(m["name"]).c_str(),
+                   FormatTriple(m["ambient"]).c_str(), FormatTriple(m["diffuse"]).c_str(),
+                   FormatTriple(m["specular"]).c_str());
         if (!m["texture"].get<std::string>().empty())
-            std::printf("       texture %s  %s\n", m["texture"].get<std::string>().c_str(),
-                        ImageText(m["textureImage"]).c_str());
+            output.Out("       texture %s  %s\n", m["texture"].get<std::string>().c_str(),
+                       ImageText(m["textureImage"]).c_str());
         if (!m["bumpTexture"].get<std::string>().empty())
-            std::printf("       bump texture %s  %s\n", m["bumpTexture"].get<std::string>().c_str(),
-                        ImageText(m["bumpTextureImage"]).c_str());
+            output.Out("       bump texture %s  %s\n", m["bumpTexture"].get<std::string>().c_str(),
+                       ImageText(m["bumpTextureImage"]).c_str());
     }
 }
 
-void PrintCameras(const json& cameras)
+void PrintCameras(const json& cameras, JobOutput& output)
 {
-    std::printf("cameras: %zu\n", cameras.size());
+    output.Out("cameras: %zu\n", cameras.size());
     for (size_t i = 0; i < cameras.size(); ++i) {
         const json& c = cameras[i];
-        std::printf("  [%zu] %s  eye %s  target %s%s\n", i, Quoted(c["name"]).c_str(), FormatTriple(c["eye"]).c_str(),
-                    FormatTriple(c["target"]).c_str(), i == 0 ? "  (default camera)" : "");
+        output.Out("  [%zu] %s  eye %s  target %s%s\n", i, Quoted(c["name"]).c_str(), FormatTriple(c["eye"]).c_str(),
+                   FormatTriple(c["target"]).c_str(), i == 0 ? "  (default camera)" : "");
     }
 }
 
@@ -227,11 +230,11 @@ std::string FormatBounds(const json& bounds)
     return FormatTriple(bounds["min"]) + " to " + FormatTriple(bounds["max"]);
 }
 
-void PrintObjects(const json& objects, const json& materials)
+void PrintObjects(const json& objects, const json& materials, JobOutput& output)
 {
-    std::printf("objects: %zu, %s triangles, %s vertices\n", objects["count"].get<size_t>(),
-                objects["triangles"].dump().c_str(), objects["vertices"].dump().c_str());
-    std::printf("  bounds %s\n", FormatBounds(objects["bounds"]).c_str());
+    output.Out("objects: %zu, %s triangles, %s vertices\n", objects["count"].get<size_t>(),
+               objects["triangles"].dump().c_str(), objects["vertices"].dump().c_str());
+    output.Out("  bounds %s\n", FormatBounds(objects["bounds"]).c_str());
     const json& list = objects["list"];
     for (size_t i = 0; i < list.size() && i < kListedObjects; ++i) {
         const json& o = list[i];
@@ -243,58 +246,73 @@ void PrintObjects(const json& objects, const json& materials)
             material = "own colour " + FormatTriple(o["material"]["ownColour"]) + " of " +
                        Quoted(o["material"]["name"]);
         }
-        std::printf("  [%zu] %s triangles, %s vertices, %s\n", i, o["triangles"].dump().c_str(),
-                    o["vertices"].dump().c_str(), material.c_str());
+        output.Out("  [%zu] %s triangles, %s vertices, %s\n", i, o["triangles"].dump().c_str(),
+                   o["vertices"].dump().c_str(), material.c_str());
     }
     if (list.size() > kListedObjects)
-        std::printf("  ... and %zu more (kvd info --json lists every object)\n", list.size() - kListedObjects);
+        output.Out("  ... and %zu more (kvd info --json lists every object)\n", list.size() - kListedObjects);
 }
 
-void PrintText(const json& info)
+void PrintText(const json& info, JobOutput& output)
 {
-    std::printf("file: %s, %s bytes\n", info["file"].get<std::string>().c_str(), info["size"].dump().c_str());
+    output.Out("file: %s, %s bytes\n", info["file"].get<std::string>().c_str(), info["size"].dump().c_str());
     if (!info["header"]["accepted"].get<bool>()) {
-        std::printf("header: rejected: %s\n",
-                    info["header"].value("reason", std::string("no reason given")).c_str());
+        output.Out("header: rejected: %s\n",
+                   info["header"].value("reason", std::string("no reason given")).c_str());
         return;
     }
-    std::printf("header: accepted\n");
+    output.Out("header: accepted\n");
     if (info["status"] == "damaged")
-        std::printf("body: damaged; below is what was read before the damage\n");
-    PrintMaterials(info["materials"]);
-    PrintCameras(info["cameras"]);
-    PrintObjects(info["objects"], info["materials"]);
+        output.Out("body: damaged; below is what was read before the damage\n");
+    PrintMaterials(info["materials"], output);
+    PrintCameras(info["cameras"], output);
+    PrintObjects(info["objects"], info["materials"], output);
     const json& messages = info["messages"];
     if (messages.empty()) {
-        std::printf("messages: none\n");
+        output.Out("messages: none\n");
         return;
     }
-    std::printf("messages: %zu\n", messages.size());
+    output.Out("messages: %zu\n", messages.size());
     for (const json& m : messages) {
         const std::string meaning = m["meaning"].get<std::string>();
-        std::printf("  %s%s\n", m["text"].get<std::string>().c_str(),
-                    meaning.empty() || meaning == m["text"] ? "" : (" (" + meaning + ")").c_str());
+        output.Out("  %s%s\n", m["text"].get<std::string>().c_str(),
+                   meaning.empty() || meaning == m["text"] ? "" : (" (" + meaning + ")").c_str());
     }
+}
+
+int InfoFile(const std::string& file, const InfoOptions& options, bool oneLine, JobOutput& output)
+{
+    const bool asJson = options.json;
+    SceneCensusResult census;
+    SceneCensus host(census);
+    const ImportReport report = ImportWithProgress(file, host, asJson || oneLine);
+    ImageFolders folders{std::filesystem::path(file).parent_path(), {}};
+    folders.extra.assign(options.textureFolders.begin(), options.textureFolders.end());
+    const json info = InfoJson(file, report, census, folders);
+
+    // The reason goes to standard error in both forms; the JSON still holds it.
+    const int exitCode = ReportImportFailure(file, report, output);
+    if (asJson) {
+        const std::string text = oneLine ? info.dump(-1, ' ', false, json::error_handler_t::replace)
+                                         : info.dump(2, ' ', false, json::error_handler_t::replace);
+        output.Out("%s\n", text.c_str());
+    } else if (report.status != ImportStatus::CannotOpen) {
+        PrintText(info, output);
+    }
+    return exitCode;
 }
 
 int RunInfo(const InfoOptions& options)
 {
-    SceneCensusResult census;
-    SceneCensus host(census);
-    const ImportReport report = ImportWithProgress(options.file, host, options.json);
-    ImageFolders folders{std::filesystem::path(options.file).parent_path(), {}};
-    folders.extra.assign(options.textureFolders.begin(), options.textureFolders.end());
-    const json info = InfoJson(options.file, report, census, folders);
-
-    // The reason goes to standard error in both forms; the JSON still holds it.
-    const int exitCode = ReportImportFailure(options.file, report);
-    if (options.json)
-        std::printf("%s\n", info.dump(2, ' ', false, json::error_handler_t::replace).c_str());
-    else if (report.status != ImportStatus::CannotOpen)
-        PrintText(info);
-    if (std::fflush(stdout) != 0)
-        return kExitFailure;
-    return exitCode;
+    if (!IsBatch(options.files)) {
+        JobOutput output;
+        const int exitCode = InfoFile(options.files[0], options, false, output);
+        return output.WriteTo(stdout, stderr) ? exitCode : WorseExitCode(exitCode, kExitFailure);
+    }
+    const BatchJob job = [&options](const SceneFile& file, JobOutput& output) {
+        return InfoFile(file.path, options, true, output);
+    };
+    return RunSceneBatch(options.files, job, options.batch.Settings("read", options.json));
 }
 
 }  // namespace
@@ -303,13 +321,16 @@ void AddInfoCommand(CLI::App& app, int& exitCode)
 {
     auto options = std::make_shared<InfoOptions>();
     CLI::App* command = app.add_subcommand(
-        "info", "Import FILE and summarise it: header, materials, cameras, objects, messages");
-    command->add_option("FILE", options->file, "kvd scene file")->required();
-    command->add_flag("--json", options->json, "Print the summary as one JSON document");
+        "info", "Import FILE and summarise it: header, materials, cameras, objects, messages;\n"
+        "or many files and folders, each summary printed whole");
+    command->add_option("FILES", options->files, "kvd scene files, or folders of them")->required();
+    command->add_flag("--json", options->json,
+                      "Print the summary as one JSON document; over many files, one document per line");
     command->add_option("--textures", options->textureFolders,
                         "Also look for texture images in DIR (repeatable), as kvd convert does")
         ->option_text("DIR")
         ->allow_extra_args(false);
+    AddBatchOptions(*command, options->batch, false);
     command->footer(ExitCodeHelp());
     command->callback([options, &exitCode] { exitCode = RunInfo(*options); });
 }

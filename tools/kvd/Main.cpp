@@ -10,6 +10,7 @@ int main(int argc, char** argv)
     AddTraceCommand(app, exitCode);
     AddInfoCommand(app, exitCode);
     AddConvertCommand(app, exitCode);
+    AddRenderCommand(app, exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

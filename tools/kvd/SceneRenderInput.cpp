@@ -1,0 +1,96 @@
+#include "tools/kvd/SceneRenderInput.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <numeric>
+#include <optional>
+#include <system_error>
+
+#include "plugin/GbkText.h"
+#include "reader/SceneReader.h"
+#include "tools/export/ImageLookup.h"
+#include "tools/export/MaterialMaps.h"
+#include "tools/kvd/ImportDiagnostics.h"
+#include "tools/render/PictureFile.h"
+#include "tools/scene/SceneCollector.h"
+
+namespace {
+// Objects whose surface got no material record.
+constexpr std::array<float, 3> kNoSurfaceColour = {0.7f, 0.7f, 0.7f};
+
+float Clamped(float value)
+{
+    return std::isfinite(value) ? std::clamp(value, 0.0f, 1.0f) : 0.0f;
+}
+
+// The image a material names, found as the converter finds it, loaded
+// once; nothing when it is not found or cannot be read.
+const RgbaImage* FindTexture(const tagMaterial& material, const std::filesystem::path& folder,
+                             SceneRenderInput& input)
+{
+    const std::string name = MapNamesOf(material).texture;
+    if (name.empty())
+        return nullptr;
+    if (auto known = input.images.find(name); known != input.images.end())
+        return known->second.width > 0 ? &known->second : nullptr;
+    const ImageLookup lookup = FindImage(name, folder, {});
+    std::optional<RgbaImage> image;
+    if (lookup.ok())
+        image = LoadRgbaImage(lookup.found.string());
+    if (!image)
+        input.missingTextures.insert(name);
+    RgbaImage& kept = input.images[name];
+    if (image)
+        kept = std::move(*image);
+    return kept.width > 0 ? &kept : nullptr;
+}
+
+void AddObject(const SceneObject& object, const std::filesystem::path& folder, SceneRenderInput& input)
+{
+    std::array<float, 3> colour = kNoSurfaceColour;
+    const RgbaImage* texture = nullptr;
+    if (object.material != SceneObject::kNoSurface) {
+        const tagMaterial& material = input.model.materials[static_cast<size_t>(object.material)];
+        colour = {Clamped(material.colour2[0]), Clamped(material.colour2[1]), Clamped(material.colour2[2])};
+        texture = FindTexture(material, folder, input);
+    }
+    input.triangles += object.triangleCount();
+    if (texture != nullptr) {
+        // Texture coordinates belong to triangles: corners are split where
+        // the projection changes, as the converter does.
+        const IndexedMesh& mesh = input.texturedMeshes.emplace_back(BuildIndexedMesh(object, AxisMode::Keep, true));
+        input.scene.meshes.push_back({mesh.positions, mesh.indices, colour, texture, mesh.texCoords});
+        return;
+    }
+    if (!object.cornerPoints.empty())
+        input.scene.meshes.push_back({object.points, object.cornerPoints, colour, nullptr, {}});
+    if (!object.corners.empty()) {
+        std::vector<uint32_t>& indices = input.cornerIndices.emplace_back(object.corners.size() / 3);
+        std::iota(indices.begin(), indices.end(), 0u);
+        input.scene.meshes.push_back({object.corners, indices, colour, nullptr, {}});
+    }
+}
+}  // namespace
+
+void ImportSceneForRender(const std::string& path, bool quiet, SceneRenderInput& input)
+{
+    SceneCollector collector(input.model);
+    input.report = ImportWithProgress(path, collector, quiet);
+
+    for (const SceneCamera& camera : input.model.cameras) {
+        input.cameras.push_back({camera.eye, camera.target, camera.fov});
+        input.cameraNames.push_back(GbkToUtf8(camera.name));
+    }
+    if (input.cameras.empty()) {
+        const double* eye = SceneReader::kDefaultEye;
+        const double* target = SceneReader::kDefaultTarget;
+        input.cameras.push_back({{eye[0], eye[1], eye[2]}, {target[0], target[1], target[2]}, SceneReader::kCameraFov});
+        input.cameraNames.push_back("fixed default camera");
+    }
+
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    for (const SceneObject& object : input.model.objects)
+        AddObject(object, folder, input);
+}

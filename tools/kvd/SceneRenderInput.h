@@ -1,0 +1,42 @@
+// The renderer's input made from the tool's import: a scene imported into
+// the host that keeps the whole scene, its cameras (or the fixed default
+// camera when the file gives none), each object's triangles in its
+// material's diffuse colour or the mesh's own colour, and the texture images
+// found for its materials, with box-projected texture coordinates.
+//
+// This file is the only place that knows where the tool's meshes come from.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tools/export/IndexedMesh.h"
+#include "tools/render/RenderInput.h"
+#include "tools/scene/SceneImport.h"
+#include "tools/scene/SceneModel.h"
+
+struct SceneRenderInput {
+    SceneRenderInput() = default;
+    SceneRenderInput(const SceneRenderInput&) = delete;
+    SceneRenderInput& operator=(const SceneRenderInput&) = delete;
+
+    ImportReport report;
+    std::vector<RenderCamera> cameras;   // never empty; the default camera first
+    std::vector<std::string> cameraNames;   // UTF-8
+    RenderScene scene;                   // refers to the arrays below
+    std::set<std::string> missingTextures;   // names as resolved, UTF-8
+    uint64_t triangles = 0;
+
+    // What the scene's meshes refer to.
+    SceneModel model;
+    std::deque<IndexedMesh> texturedMeshes;
+    std::deque<std::vector<uint32_t>> cornerIndices;
+    std::map<std::string, RgbaImage> images;
+};
+
+// Imports path (quiet: no progress bar) and fills input; input.report says
+// how the import went.
+void ImportSceneForRender(const std::string& path, bool quiet, SceneRenderInput& input);

@@ -1,0 +1,15 @@
+// Pictures to and from files: PNG out, any common image format in.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "tools/render/RenderInput.h"
+
+// Writes PNG under a temporary name beside path and renames it into place;
+// false with the reason in error when that fails (path is then untouched).
+bool WritePng(const RgbImage& picture, const std::string& path, std::string& error);
+
+// JPEG, PNG, BMP, TGA and the like, as RGBA; nothing when the file is not
+// there or not an image.
+std::optional<RgbaImage> LoadRgbaImage(const std::string& path);
