@@ -11,7 +11,7 @@
 #include "convert/HostDestination.h"
 #include "reader/SceneReader.h"
 #include "tests/support/ScriptedUserInterface.h"
-#include "tools/host/TraceHost.h"
+#include "tools/standin/TraceHost.h"
 
 // A TraceHost installed as the GB_ functions' host for its lifetime.
 class InstalledTraceHost {

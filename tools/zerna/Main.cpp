@@ -11,8 +11,8 @@
 #include <string>
 #include <system_error>
 
-#include "tools/host/TraceHost.h"
-#include "tools/host/TraceText.h"
+#include "tools/standin/TraceHost.h"
+#include "tools/standin/TraceText.h"
 #include "tools/zerna/DrainingHost.h"
 #include "tools/zerna/PluginModule.h"
 #include "tools/zerna/StderrCapture.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/host/TraceHost.h"
+#include "tools/standin/TraceHost.h"
 
 namespace {
 

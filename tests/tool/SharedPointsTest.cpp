@@ -127,4 +127,30 @@ TEST(EqualPointMergeTest, NumbersLikeTheGeneralRemap)
     }
 }
 
+TEST(EqualPointMergeTest, NumbersTexturedCornersLikeTheGeneralRemapOfTwoStreams)
+{
+    std::mt19937 generator(13);
+    // The general remap takes whole triangles: counts of corners in threes.
+    for (size_t count : {0u, 3u, 6u, 3000u}) {
+        std::vector<float> records(count * kTexturedPointFloats);
+        std::vector<float> positions;
+        std::vector<float> texCoords;
+        for (size_t i = 0; i < count; ++i) {
+            for (size_t k = 0; k < kTexturedPointFloats; ++k)
+                records[i * kTexturedPointFloats + k] = float(generator() % 3);
+            positions.insert(positions.end(), &records[i * kTexturedPointFloats], &records[i * kTexturedPointFloats + 3]);
+            texCoords.insert(texCoords.end(), &records[i * kTexturedPointFloats + 3],
+                             &records[(i + 1) * kTexturedPointFloats]);
+        }
+        std::vector<uint32_t> numbers(count);
+        std::vector<unsigned int> expected(count);
+        const meshopt_Stream streams[] = {{positions.data(), sizeof(float) * 3, sizeof(float) * 3},
+                                          {texCoords.data(), sizeof(float) * 2, sizeof(float) * 2}};
+        const size_t distinct = MergeEqualRecords(records.data(), count, kTexturedPointFloats, numbers.data());
+        EXPECT_EQ(distinct, meshopt_generateVertexRemapMulti(expected.data(), nullptr, count, count, streams, 2))
+            << count;
+        EXPECT_TRUE(std::equal(numbers.begin(), numbers.end(), expected.begin())) << count;
+    }
+}
+
 }  // namespace

@@ -1,6 +1,6 @@
 // The stand-in host's scene-builder functions: each forwards to the
 // installed SceneHost, on the thread that called it.
-#include "tools/host/SceneHost.h"
+#include "tools/standin/SceneHost.h"
 
 #include "host/SceneBuilder.h"
 
