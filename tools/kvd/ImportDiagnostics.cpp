@@ -19,13 +19,13 @@ uint64_t FileSizeOrZero(const std::string& path)
 }
 }  // namespace
 
-ImportReport ImportWithProgress(const std::string& path, SceneHost& host, bool quiet)
+ImportReport ImportWithProgress(const std::string& path, SceneDestination& destination, bool quiet)
 {
     if (!quiet && isatty(STDERR_FILENO) && FileSizeOrZero(path) >= kProgressFileSize) {
         TerminalProgressBar bar(stderr);
-        return ImportScene(path, host, &bar);
+        return ImportScene(path, destination, &bar);
     }
-    return ImportScene(path, host, nullptr);
+    return ImportScene(path, destination, nullptr);
 }
 
 std::string DescribeMessage(const std::string& gbkMessage)

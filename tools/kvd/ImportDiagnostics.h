@@ -4,14 +4,13 @@
 
 #include <string>
 
-#include "tools/host/SceneHost.h"
 #include "tools/scene/SceneImport.h"
 
 // Files at least this large get a progress bar, when standard error is a
 // terminal and the user did not ask for quiet.
 inline constexpr uint64_t kProgressFileSize = 8ull << 20;
 
-ImportReport ImportWithProgress(const std::string& path, SceneHost& host, bool quiet);
+ImportReport ImportWithProgress(const std::string& path, SceneDestination& destination, bool quiet);
 
 // A message of the import in UTF-8, with its English meaning when known.
 std::string DescribeMessage(const std::string& gbkMessage);
