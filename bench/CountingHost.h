@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "tools/host/SceneHost.h"
+#include "tools/standin/SceneHost.h"
 
 class CountingHost : public SceneHost {
 public:

@@ -7,13 +7,17 @@ geometry as a little-endian binary PLY, and kvd scenes of 1 MB, 16 MB, 256 MB
 and 1 GB. Then times, each several times with the median reported:
 
   (a) the read limit: fread in 1 MiB blocks touching every cache line
-  (b) kvd info: the full import through the host calls into its counting host
-  (b0) the same import into a host that counts triangles and nothing else
+  (b) kvd info: the reader into the tool's summary (counts, used vertices,
+      bounds); no host takes part
+  (b0) the import into the host, a stand-in that counts triangles and
+      nothing else: host points, one GB_AddTriangle per face
+  (f) the floor of the host path: the reader, the vertices widened into
+      fresh memory, one call per face to an empty function in another module
   (c) the general-purpose importer reading the PLY, no post-processing
   (d) kvd convert to .glb
   (e) the general-purpose importer's own conversion of the PLY to .glb
-  (f) kvd render of the mesh to an 800x600 PNG
-  (g) kvd render and kvd convert over a folder of 1 000 small scenes, on
+  (g) kvd render of the mesh to an 800x600 PNG
+  (h) kvd render and kvd convert over a folder of 1 000 small scenes, on
       every core: CPU time over wall time says how many cores were busy
 
 and reports MB/s, the ratios, peak resident memory, how (b) grows with the
@@ -52,14 +56,18 @@ QUICK_SCALING = [64_000, 256_000, 1 * MB]
 FULL_FLAT_FROM = 16 * MB
 
 TARGET_READ_SHARE = 0.5         # (b) throughput / (a) throughput, largest file
-TARGET_SPEEDUP = 20.0           # time (c) / time (b)
+TARGET_SPEEDUP = 30.0           # time (c) / time (b)
 TARGET_MEMORY_SHARE = 0.25      # peak (b) / peak (c)
-TARGET_BYTES_PER_VERTEX = 24    # peak (b) <= 24 per vertex + 16 MiB
+TARGET_BYTES_PER_VERTEX = 12    # peak (b) <= 12 per vertex + 16 MiB
 TARGET_MEMORY_SLACK = 16 * MIB
 TARGET_FLATNESS = 1.25          # max / min time per MB of (b), 16 MB up
-TARGET_CONVERT_SPEEDUP = 10.0   # time (e) / time (d)
-TARGET_RENDER_SECONDS = 10.0    # (f)
-TARGET_BATCH_CORE_SHARE = 0.75  # (g) CPU / wall >= this share of the cores
+TARGET_CONVERT_SPEEDUP = 20.0   # time (e) / time (d)
+# (b0) on the mesh before the reader handed meshes to destinations: the
+# median of 9 runs on the machine of the README's table, in seconds. The
+# host import may not be slower than that.
+BASELINE_HOST_IMPORT = None
+TARGET_RENDER_SECONDS = 10.0    # (g)
+TARGET_BATCH_CORE_SHARE = 0.75  # (h) CPU / wall >= this share of the cores
 FULL_BATCH_FILES = 1000
 QUICK_BATCH_FILES = 20
 BATCH_SCENE_BYTES = 20_000
@@ -119,7 +127,7 @@ class Bench:
         self.data.mkdir(parents=True, exist_ok=True)
         self.assimp = shutil.which("assimp")
         for tool in ("kvd", "bench_make_scene", "bench_read_limit", "bench_assimp_import",
-                     "bench_timed_run", "bench_counting_import"):
+                     "bench_timed_run", "bench_counting_import", "bench_host_floor"):
             if not (self.bin / tool).is_file():
                 raise HarnessError("%s not built in %s" % (tool, self.bin))
         if self.assimp is None:
@@ -169,6 +177,10 @@ class Bench:
     def counting_import(self, scene):
         return self.counted([self.tool("bench_counting_import"), scene["kvd"]], "triangles",
                             scene["faces"], "bench_counting_import")
+
+    def host_floor(self, scene):
+        return self.counted([self.tool("bench_host_floor"), scene["kvd"]], "triangles",
+                            scene["faces"], "bench_host_floor")
 
     def assimp_import(self, scene):
         return self.counted([self.tool("bench_assimp_import"), scene["ply"]], "faces", scene["faces"],
@@ -249,15 +261,16 @@ def run(args):
     results["a"] = bench.read_limit(mesh)
     results["b"] = bench.kvd_info(mesh)
     results["b0"] = bench.counting_import(mesh)
+    results["f"] = bench.host_floor(mesh)
     results["c"] = bench.assimp_import(mesh)
     results["d"] = bench.kvd_convert(mesh)
     results["e"] = bench.assimp_export(mesh)
-    results["f"] = bench.kvd_render(mesh)
+    results["g"] = bench.kvd_render(mesh)
     say("timing kvd over a folder of %d small scenes" % (QUICK_BATCH_FILES if quick else FULL_BATCH_FILES))
     batch = bench.batch_folder(QUICK_BATCH_FILES if quick else FULL_BATCH_FILES)
     results["batch"] = batch
-    results["g_render"] = bench.batch(batch, "render", ["--size", "320x240"])
-    results["g_convert"] = bench.batch(batch, "convert", ["--to", "glb"])
+    results["h_render"] = bench.batch(batch, "render", ["--size", "320x240"])
+    results["h_convert"] = bench.batch(batch, "convert", ["--to", "glb"])
     scaling = []
     for scene in scaled:
         say("timing the %.2f MB scene" % (scene["bytes"] / MB))
@@ -296,14 +309,14 @@ class Report:
                     (largest["scene"]["bytes"] / MB),
                     share, TARGET_READ_SHARE, share >= TARGET_READ_SHARE, "%.2f" % share)
         speedup = r["c"]["seconds"] / r["b"]["seconds"]
-        self.target("kvd info >= 20x faster than the PLY import", speedup, TARGET_SPEEDUP,
+        self.target("kvd info >= 30x faster than the PLY import", speedup, TARGET_SPEEDUP,
                     speedup >= TARGET_SPEEDUP, "%.1fx" % speedup)
         memory = r["b"]["peak"] / r["c"]["peak"]
         self.target("kvd info peak memory <= 1/4 of the PLY import's", memory, TARGET_MEMORY_SHARE,
                     memory <= TARGET_MEMORY_SHARE, "%.2f" % memory)
         worst = max((run["b"]["peak"] - self.memory_bound(run["scene"])) for run in r["scaling"] +
                     [{"scene": r["mesh"], "b": r["b"]}])
-        self.target("kvd info peak <= 24 B/vertex + 16 MiB at every size", worst, 0, worst <= 0,
+        self.target("kvd info peak <= 12 B/vertex + 16 MiB at every size", worst, 0, worst <= 0,
                     "%+.1f MiB against the bound" % mib(worst))
         per_mb = [run["b"]["seconds"] / (run["scene"]["bytes"] / MB) for run in r["scaling"]
                   if run["scene"]["requested"] >= (FULL_FLAT_FROM if not self.quick else 0)]
@@ -311,14 +324,23 @@ class Report:
         self.target("time per MB constant within 25%, 16 MB to 1 GB", flat, TARGET_FLATNESS,
                     flat <= TARGET_FLATNESS, "max/min %.2f" % flat)
         convert = r["e"]["seconds"] / r["d"]["seconds"]
-        self.target("kvd convert >= 10x faster than the PLY export to glTF", convert,
+        self.target("kvd convert >= 20x faster than the PLY export to glTF", convert,
                     TARGET_CONVERT_SPEEDUP, convert >= TARGET_CONVERT_SPEEDUP, "%.1fx" % convert)
+        host = r["b0"]["seconds"]
+        baseline = self.args.host_baseline or BASELINE_HOST_IMPORT
+        if baseline:
+            self.target("host import (b0) no slower than before (%.1f ms)" % (baseline * 1000), host,
+                        baseline, host <= baseline, "%.1f ms, %.2fx the floor (f)" % (
+                            host * 1000, host / r["f"]["seconds"]))
+        else:
+            self.target("host import (b0) against its floor (f)", host / r["f"]["seconds"], None, True,
+                        "%.2fx the floor" % (host / r["f"]["seconds"]))
 
-        render = r["f"]["seconds"]
+        render = r["g"]["seconds"]
         self.target("kvd render of the %d-triangle mesh < 10 s" % r["mesh"]["faces"], render,
                     TARGET_RENDER_SECONDS, render < TARGET_RENDER_SECONDS, "%.2f s" % render)
         cores = os.cpu_count() or 1
-        busy = r["g_render"]["cores"]
+        busy = r["h_render"]["cores"]
         self.target("kvd render over %d scenes keeps the %d cores busy (CPU/wall >= %.2f x cores)" % (
                         r["batch"]["files"], cores, TARGET_BATCH_CORE_SHARE),
                     busy, TARGET_BATCH_CORE_SHARE * cores, busy >= TARGET_BATCH_CORE_SHARE * cores,
@@ -346,8 +368,8 @@ class Report:
         r = self.r
         return {"machine": self.machine(), "quick": self.quick, "runs": self.args.runs,
                 "load": [r["loadBefore"], r["loadAfter"]],
-                "mesh": r["mesh"], **{k: strip(r[k]) for k in ("a", "b", "b0", "c", "d", "e", "f")},
-                "batch": r["batch"], "g_render": r["g_render"], "g_convert": r["g_convert"],
+                "mesh": r["mesh"], **{k: strip(r[k]) for k in ("a", "b", "b0", "f", "c", "d", "e", "g")},
+                "batch": r["batch"], "h_render": r["h_render"], "h_convert": r["h_convert"],
                 "scaling": [{"scene": s["scene"], "a": strip(s["a"]), "b": strip(s["b"]), "b0": strip(s["b0"])}
                             for s in r["scaling"]],
                 "targets": self.targets}
@@ -371,21 +393,23 @@ class Report:
         add("|---|---|---:|---:|---:|---:|")
         ply_bytes = mesh["ply"].stat().st_size
         rows = [("(a) read limit: fread 1 MiB blocks", "kvd", r["a"], mesh["bytes"]),
-                ("(b) kvd info: counts, distinct vertices, bounds", "kvd", r["b"], mesh["bytes"]),
+                ("(b) kvd info: counts, used vertices, bounds; no host", "kvd", r["b"], mesh["bytes"]),
                 ("(b0) import into a host that only counts", "kvd", r["b0"], mesh["bytes"]),
+                ("(f) floor of the host path", "kvd", r["f"], mesh["bytes"]),
                 ("(c) assimp import, no post-processing", "PLY", r["c"], ply_bytes),
                 ("(d) kvd convert to .glb", "kvd", r["d"], mesh["bytes"]),
                 ("(e) assimp export to .glb", "PLY", r["e"], ply_bytes),
-                ("(f) kvd render, 800x600 PNG", "kvd", r["f"], mesh["bytes"])]
+                ("(g) kvd render, 800x600 PNG", "kvd", r["g"], mesh["bytes"])]
         for name, kind, result, nbytes in rows:
             add("| %s | %s | %.1f | %.1f | %.0f | %.1f |" % (
                 name, kind, result["seconds"] * 1000, result["cpu"] * 1000,
                 mbps(nbytes, result["seconds"]), mib(result["peak"])))
         add("")
         add("Ratios, wall time: (b)/(a) throughput %.2f; (c)/(b) time %.1fx; (b)/(c) peak memory "
-            "%.3f; (e)/(d) time %.1fx. On CPU time: (b)/(a) %.2f; (c)/(b) %.1fx; (e)/(d) %.1fx." % (
+            "%.3f; (e)/(d) time %.1fx; (b0)/(f) time %.2f. On CPU time: (b)/(a) %.2f; (c)/(b) %.1fx; (e)/(d) %.1fx." % (
                 r["a"]["seconds"] / r["b"]["seconds"], r["c"]["seconds"] / r["b"]["seconds"],
                 r["b"]["peak"] / r["c"]["peak"], r["e"]["seconds"] / r["d"]["seconds"],
+                r["b0"]["seconds"] / r["f"]["seconds"],
                 r["a"]["cpu"] / r["b"]["cpu"], r["c"]["cpu"] / r["b"]["cpu"],
                 r["e"]["cpu"] / r["d"]["cpu"]))
         add("")
@@ -395,8 +419,8 @@ class Report:
         add("")
         add("| step | wall (s) | CPU (s) | CPU/wall | files/s | peak RSS (MiB) |")
         add("|---|---:|---:|---:|---:|---:|")
-        for name, result in (("(g) kvd render -o, 320x240", r["g_render"]),
-                             ("(g) kvd convert -o --to glb", r["g_convert"])):
+        for name, result in (("(h) kvd render -o, 320x240", r["h_render"]),
+                             ("(h) kvd convert -o --to glb", r["h_convert"])):
             add("| %s | %.2f | %.2f | %.2f | %.0f | %.1f |" % (
                 name, result["seconds"], result["cpu"], result["cores"], batch["files"] / result["seconds"],
                 mib(result["peak"])))
@@ -432,6 +456,8 @@ def main():
     parser.add_argument("--sizes", help="comma-separated kvd file sizes in MB for the scaling rows")
     parser.add_argument("--keep-data", action="store_true", help="keep the inputs and outputs")
     parser.add_argument("--json", help="also write the results to this JSON file")
+    parser.add_argument("--host-baseline", type=float, default=None,
+                        help="seconds of (b0) before the change, to check the host import against")
     args = parser.parse_args()
     if args.runs is None:
         args.runs = 1 if args.quick else 5

@@ -11,8 +11,6 @@
 #if defined(_WIN32)
 #  if defined(ZERNA_BUILDING_HOST)
 #    define HOST_API __declspec(dllexport)
-#  elif defined(ZERNA_STATIC_HOST)
-#    define HOST_API
 #  else
 #    define HOST_API
 #    define HOST_BOUND_AT_RUN_TIME 1

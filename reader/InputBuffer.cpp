@@ -26,12 +26,41 @@ bool InputBuffer::Refill()
     return got > 0;
 }
 
+uint64_t InputBuffer::ReadDirect(uint8_t* out, uint64_t n)
+{
+    consumedBefore_ += static_cast<uint64_t>(limit_ - blockStart_);
+    blockStart_ = cursor_ = limit_ = block_.get();
+    uint64_t done = 0;
+    while (n - done >= kBlockSize) {
+        if (progress_ != nullptr)
+            progress_->BlockRead(consumedBefore_);
+        const size_t want = kBlockSize;
+        const size_t got = std::fread(out + done, 1, want, file_);
+        consumedBefore_ += got;
+        done += got;
+        if (got < want) {
+            exhausted_ = true;
+            break;
+        }
+    }
+    return done;
+}
+
 // Takes n bytes across block boundaries, copying them to out unless it is null.
 bool InputBuffer::Consume(uint8_t* out, uint64_t n)
 {
     while (n > 0 && !exhausted_) {
         uint64_t available = static_cast<uint64_t>(limit_ - cursor_);
         if (available == 0) {
+            // A long read, such as a vertex list, goes from the file straight
+            // to its destination, block by whole block; the rest through the
+            // buffer.
+            if (out != nullptr && file_ != nullptr && n >= kBlockSize) {
+                const uint64_t done = ReadDirect(out, n);
+                out += done;
+                n -= done;
+                continue;
+            }
             if (!Refill())
                 exhausted_ = true;
             continue;

@@ -56,7 +56,6 @@ public:
     // Told of the position each time a block of the file is about to be read.
     void SetProgress(ReadProgress* progress) { progress_ = progress; }
 
-    bool exhausted() const { return exhausted_; }
     // Bytes consumed so far.
     uint64_t position() const { return consumedBefore_ + static_cast<uint64_t>(cursor_ - blockStart_); }
     // An upper bound on the bytes still to come; a count that claims more
@@ -65,6 +64,10 @@ public:
 
 private:
     bool ReadSlow(void* dest, size_t n);
+    // Whole blocks of the next n bytes straight from the file into out, one
+    // fread and one progress report per block; how many were read. Only when
+    // the buffer holds nothing.
+    uint64_t ReadDirect(uint8_t* out, uint64_t n);
     bool Consume(uint8_t* out, uint64_t n);
     bool Refill();
 

@@ -6,7 +6,7 @@
 
 #include "plugin/GbkText.h"
 #include "plugin/ImportSession.h"
-#include "tools/host/SceneHost.h"
+#include "tools/standin/SceneHost.h"
 #include "tests/support/CaseName.h"
 #include "tests/support/ScenePieces.h"
 #include "tests/support/TraceLines.h"
@@ -102,9 +102,9 @@ TEST(ImportSession, TwoSessionsInARowShareNothing)
     // own materials, so its mesh's index 0 names nothing and gets the
     // neutral default material, and its camera is again the default one.
     SceneDescription first = pieces::MaterialScene({{.name = "stone"}});
-    first.cameras = {pieces::PlacedCamera("one", {1, 1, 1}, {0, 0, 0})};
+    first.cameras = {pieces::CameraLookingAt("one", {1, 1, 1}, {0, 0, 0})};
     SceneDescription second = pieces::NodeScene({pieces::IndexedMesh("box", 0)});
-    second.cameras = {pieces::PlacedCamera("two", {2, 2, 2}, {0, 0, 0})};
+    second.cameras = {pieces::CameraLookingAt("two", {2, 2, 2}, {0, 0, 0})};
 
     std::vector<std::vector<std::string>> traces;
     for (const SceneDescription& scene : {first, second}) {

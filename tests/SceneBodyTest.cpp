@@ -72,8 +72,8 @@ GeometryDescription ThreeVertices(std::vector<Face> faces)
     return geometry;
 }
 
-const CameraDescription kCameraA = PlacedCamera("a", {1, 2, 3}, {4, 5, 6});
-const CameraDescription kCameraB = PlacedCamera("b", {7, 8, 9}, {0, 0, 1});
+const CameraDescription kCameraA = CameraLookingAt("a", {1, 2, 3}, {4, 5, 6});
+const CameraDescription kCameraB = CameraLookingAt("b", {7, 8, 9}, {0, 0, 1});
 
 struct BodyCase {
     const char* name;
@@ -103,7 +103,7 @@ const BodyCase kBodyCases[] = {
     {"camera without placement", Cameras({{.name = {.name = "bare"}}, kCameraB}), {},
      {kStartSummary, "GB_SetDefaultCamera bare [2734,-1836.8,3832.7] [9706.5,368.3,3047.6]",
       "GB_AddCamera b [7,8,9] [0,0,1]"}},
-    {"camera floats widened exactly", Cameras({PlacedCamera("p", {0.1f, 0, 0}, {0, 0, 0.1f})}), {},
+    {"camera floats widened exactly", Cameras({CameraLookingAt("p", {0.1f, 0, 0}, {0, 0, 0.1f})}), {},
      {kStartSummary, "GB_SetDefaultCamera p [0.10000000149011612,0,0] [0,0,0.10000000149011612]"}},
     {"camera without name record", Cameras({Changed(kCameraA, [](CameraDescription& c) { c.name.openingTag = 266; })}),
      {},
@@ -267,7 +267,7 @@ class CameraNameTest : public testing::TestWithParam<CameraNameCase> {};
 TEST_P(CameraNameTest, ReachesTheHostWithinItsBuffer)
 {
     const CameraNameCase& c = GetParam();
-    std::vector<std::string> lines = ImportTrace(SceneBytes(Cameras({PlacedCamera(c.stored, {1, 1, 1}, {0, 0, 0})})));
+    std::vector<std::string> lines = ImportTrace(SceneBytes(Cameras({CameraLookingAt(c.stored, {1, 1, 1}, {0, 0, 0})})));
     ASSERT_EQ(lines.size(), 2u);
     std::string kept = c.stored.substr(0, c.keptBytes);
     std::string hex;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "host/SceneBuilder.h"
-#include "tools/host/TraceHost.h"
-#include "tools/host/TraceText.h"
+#include "tools/standin/TraceHost.h"
+#include "tools/standin/TraceText.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "reader/MessageSink.h"
-#include "tools/host/SceneHost.h"
+#include "tools/standin/SceneHost.h"
 
 struct HostCall {
     enum class Kind : uint8_t {

@@ -2,48 +2,14 @@
 
 namespace pieces {
 
-GeometryDescription Triangle()
-{
-    GeometryDescription geometry;
-    geometry.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    geometry.faces = {{0, 1, 2}};
-    return geometry;
-}
-
-namespace {
-NodeDescription MeshNode(const std::string& name, MeshDescription mesh)
-{
-    mesh.name.name = name;
-    NodeDescription node;
-    node.label = name;
-    node.mesh = std::move(mesh);
-    return node;
-}
-}  // namespace
-
 NodeDescription ColourMesh(const std::string& name, Vertex colour, GeometryDescription geometry)
 {
-    return MeshNode(name, {.colour = colour, .geometry = std::move(geometry)});
+    return MeshNode(name, std::move(geometry), std::nullopt, colour);
 }
 
-NodeDescription IndexedMesh(const std::string& name, uint16_t materialIndex,
-                            GeometryDescription geometry)
+NodeDescription IndexedMesh(const std::string& name, uint16_t materialIndex, GeometryDescription geometry)
 {
-    return MeshNode(name, {.materialIndex = materialIndex, .geometry = std::move(geometry)});
-}
-
-CameraDescription PlacedCamera(const std::string& name, Vertex eye, Vertex target)
-{
-    return {.name = {.name = name},
-            .placement = CameraPlacementDescription{
-                .target = TransformDescription::At(target[0], target[1], target[2]),
-                .eye = TransformDescription::At(eye[0], eye[1], eye[2]),
-            }};
-}
-
-MapDescription ImageMap(uint16_t kind, const std::string& imageFile)
-{
-    return {.kind = kind, .imageFile = imageFile, .imageCode = 3};
+    return MeshNode(name, std::move(geometry), materialIndex);
 }
 
 SceneDescription MaterialScene(std::vector<MaterialDescription> materials)
@@ -90,10 +56,10 @@ SceneDescription SampleScene()
     MaterialDescription glass{.name = "glass", .colour2 = {0.0f, 0.5f, 1.0f}, .scalar1 = -3.7f};
     scene.materials.materials = {brick, glass};
 
-    CameraDescription top = PlacedCamera("top", {0, 0, 500}, {0, 0, 0});
+    CameraDescription top = CameraLookingAt("top", {0, 0, 500}, {0, 0, 0});
     top.placement->target.reset();
     top.placement->targetSlot = 7;
-    scene.cameras = {PlacedCamera("front", {0.1f, -200, 50}, {1, 2, 3}), top};
+    scene.cameras = {CameraLookingAt("front", {0.1f, -200, 50}, {1, 2, 3}), top};
 
     GeometryDescription square;
     square.vertices = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}};

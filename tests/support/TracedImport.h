@@ -8,9 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/HostDestination.h"
 #include "reader/SceneReader.h"
 #include "tests/support/ScriptedUserInterface.h"
-#include "tools/host/TraceHost.h"
+#include "tools/standin/TraceHost.h"
 
 // A TraceHost installed as the GB_ functions' host for its lifetime.
 class InstalledTraceHost {
@@ -40,6 +41,7 @@ public:
 
 private:
     InstalledTraceHost trace_;
+    HostDestination host_;
     SceneReader reader_;
 };
 

@@ -33,7 +33,7 @@ SceneDescription StrayScene()
     scene.materials.materials = {{.name = "tree", .maps = {{holder}}, .subMaterials = {{leaf, {}}}}};
 
     CameraDescription unplaced{.name = {.name = "unplaced", .secondaryName = "second"}};
-    scene.cameras = {{.entryTag = 100}, unplaced, pieces::PlacedCamera("side", {1, 2, 3}, {0, 0, 0})};
+    scene.cameras = {{.entryTag = 100}, unplaced, pieces::CameraLookingAt("side", {1, 2, 3}, {0, 0, 0})};
 
     GeometryDescription stray = pieces::Triangle();
     stray.faces = {{0, 1, 2}, {0, 1, 3}, {-1, 0, 1}, {2, 1, 0}};
@@ -73,7 +73,7 @@ SceneDescription DeepScene()
     for (int level = 0; level < 12; ++level)
         material = {.name = "level", .subMaterials = {{std::move(material)}}};
     scene.materials.materials = {material};
-    scene.cameras = {pieces::PlacedCamera("only", {1, 1, 1}, {0, 0, 0})};
+    scene.cameras = {pieces::CameraLookingAt("only", {1, 1, 1}, {0, 0, 0})};
 
     NodeDescription node = pieces::IndexedMesh("leaf", 0, pieces::Triangle());
     for (int level = 0; level < 12; ++level) {

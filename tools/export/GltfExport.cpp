@@ -21,11 +21,6 @@ constexpr int kTriangles = 4;
 // Indices may not hold the largest value of their type (primitive restart).
 constexpr size_t kMaxShortIndexedVertices = 65535;
 
-std::string TextField(const char* field, size_t capacity)
-{
-    return std::string(field, strnlen(field, capacity));
-}
-
 // glTF colour factors lie in [0, 1]; a value the file holds outside it (or
 // not a number) is brought to the nearest end. The stored values stay in
 // the material's extras.
@@ -53,7 +48,7 @@ std::string Base64(const std::vector<unsigned char>& bytes)
     return text;
 }
 
-tinygltf::Value ColourValue(const float (&colour)[3])
+tinygltf::Value ColourValue(const std::array<float, 3>& colour)
 {
     return tinygltf::Value(tinygltf::Value::Array{tinygltf::Value(static_cast<double>(colour[0])),
                                                   tinygltf::Value(static_cast<double>(colour[1])),
@@ -165,26 +160,26 @@ private:
         }
     }
 
-    void AddMaterial(const tagMaterial& host, size_t index)
+    void AddMaterial(const SceneMaterial& source, size_t index)
     {
         tinygltf::Material material;
-        material.name = GbkToUtf8(TextField(host.name, sizeof host.name));
-        material.pbrMetallicRoughness.baseColorFactor = {UnitInterval(host.colour2[0]),
-                                                         UnitInterval(host.colour2[1]),
-                                                         UnitInterval(host.colour2[2]), 1.0};
+        material.name = GbkToUtf8(source.name);
+        material.pbrMetallicRoughness.baseColorFactor = {UnitInterval(source.diffuse[0]),
+                                                         UnitInterval(source.diffuse[1]),
+                                                         UnitInterval(source.diffuse[2]), 1.0};
         // The host's materials are plain coloured surfaces, not metals.
         material.pbrMetallicRoughness.metallicFactor = 0.0;
         material.pbrMetallicRoughness.roughnessFactor = 1.0;
 
         tinygltf::Value::Object extras;
-        extras["ambientColor"] = ColourValue(host.colour1);
-        extras["diffuseColor"] = ColourValue(host.colour2);
-        extras["specularColor"] = ColourValue(host.colour3);
-        extras["scalar1"] = tinygltf::Value(host.scalar1);
-        extras["shadeCode"] = tinygltf::Value(host.shadeCode);
-        extras["reserved2"] = tinygltf::Value(host.reserved2);
+        extras["ambientColor"] = ColourValue(source.ambient);
+        extras["diffuseColor"] = ColourValue(source.diffuse);
+        extras["specularColor"] = ColourValue(source.specular);
+        extras["scalar1"] = tinygltf::Value(source.scalar1);
+        extras["shadeCode"] = tinygltf::Value(source.shadeCode);
+        extras["reserved2"] = tinygltf::Value(source.reserved2);
 
-        const MaterialMapNames maps = MapNamesOf(host);
+        const MaterialMapNames maps = MapNamesOf(source);
         if (!maps.texture.empty())
             extras["firstTexture"] = tinygltf::Value(GbkToUtf8(maps.texture));
         if (!maps.bump.empty())
@@ -264,9 +259,8 @@ private:
     {
         tinygltf::Node node;
         node.name = "object " + std::to_string(number + 1);
-        const bool textured = object.material != SceneObject::kNoSurface &&
-                              model_.materials[static_cast<size_t>(object.material)]
-                                      .pbrMetallicRoughness.baseColorTexture.index >= 0;
+        const bool textured =
+            model_.materials[static_cast<size_t>(object.material)].pbrMetallicRoughness.baseColorTexture.index >= 0;
         const IndexedMesh indexed = BuildIndexedMesh(object, options_.axes, textured);
         stats_.trianglesDropped += indexed.trianglesDropped;
         // A mesh needs at least one triangle; an empty object stays a node.

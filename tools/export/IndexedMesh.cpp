@@ -3,8 +3,6 @@
 #include <cmath>
 #include <cstring>
 
-#include <meshoptimizer.h>
-
 #include "tools/export/EqualPointMerge.h"
 
 namespace {
@@ -54,70 +52,66 @@ void ProjectTriangle(const float* t, float* uv)
 IndexedMesh BuildIndexedMesh(const std::vector<float>& corners, AxisMode axes, bool withTexCoords)
 {
     IndexedMesh mesh;
-    // Corners in output axes, finite triangles only.
-    std::vector<float> kept;
-    std::vector<float> keptUv;
-    kept.reserve(corners.size());
+    // One record per corner of a finite triangle: its position in output
+    // axes, then its texture coordinates when asked for.
+    const size_t width = withTexCoords ? kTexturedPointFloats : kPointFloats;
+    std::vector<float> records;
+    records.reserve(corners.size() / kCornerFloats * width);
     for (size_t t = 0; t + kTriangleFloats <= corners.size(); t += kTriangleFloats) {
         const float* triangle = corners.data() + t;
         if (!AllFinite(triangle, kTriangleFloats)) {
             ++mesh.trianglesDropped;
             continue;
         }
+        float uv[6];
+        if (withTexCoords)
+            ProjectTriangle(triangle, uv);
         for (size_t c = 0; c < 3; ++c) {
             const float* p = triangle + c * kCornerFloats;
             // Widened floats round back exactly.
             for (double value : ToOutputAxes(p[0], p[1], p[2], axes))
-                kept.push_back(static_cast<float>(value));
-        }
-        if (withTexCoords) {
-            float uv[6];
-            ProjectTriangle(triangle, uv);
-            keptUv.insert(keptUv.end(), uv, uv + 6);
+                records.push_back(static_cast<float>(value));
+            if (withTexCoords)
+                records.insert(records.end(), uv + c * kTexCoordFloats, uv + (c + 1) * kTexCoordFloats);
         }
     }
 
-    const size_t cornerCount = kept.size() / kCornerFloats;
+    const size_t cornerCount = records.size() / width;
     if (cornerCount == 0)
         return mesh;
     // Corners with the same bytes become one vertex (0.0 and -0.0 stay apart,
     // so no coordinate changes sign).
-    std::vector<meshopt_Stream> streams = {{kept.data(), sizeof(float) * kCornerFloats, sizeof(float) * kCornerFloats}};
-    if (withTexCoords)
-        streams.push_back({keptUv.data(), sizeof(float) * kTexCoordFloats, sizeof(float) * kTexCoordFloats});
-    std::vector<unsigned int> remap(cornerCount);
-    const size_t vertexCount = meshopt_generateVertexRemapMulti(remap.data(), nullptr, cornerCount, cornerCount,
-                                                                streams.data(), streams.size());
+    mesh.indices.resize(cornerCount);
+    const size_t vertexCount = MergeEqualRecords(records.data(), cornerCount, width, mesh.indices.data());
     mesh.positions.resize(vertexCount * kCornerFloats);
-    meshopt_remapVertexBuffer(mesh.positions.data(), kept.data(), cornerCount, sizeof(float) * kCornerFloats,
-                              remap.data());
-    if (withTexCoords) {
+    if (withTexCoords)
         mesh.texCoords.resize(vertexCount * kTexCoordFloats);
-        meshopt_remapVertexBuffer(mesh.texCoords.data(), keptUv.data(), cornerCount,
-                                  sizeof(float) * kTexCoordFloats, remap.data());
+    for (size_t i = 0; i < cornerCount; ++i) {
+        const float* record = &records[i * width];
+        const size_t vertex = mesh.indices[i];
+        std::memcpy(&mesh.positions[vertex * kCornerFloats], record, sizeof(float) * kCornerFloats);
+        if (withTexCoords)
+            std::memcpy(&mesh.texCoords[vertex * kTexCoordFloats], record + kCornerFloats,
+                        sizeof(float) * kTexCoordFloats);
     }
-    mesh.indices.assign(remap.begin(), remap.end());
     return mesh;
 }
 
 namespace {
-template <class T>
-using LargeVector = std::vector<T, LargePageAllocator<T>>;
-
-// An object's corners from its shared points.
+// An object's corners from its vertices.
 std::vector<float> ExpandCorners(const SceneObject& object)
 {
-    std::vector<float> corners = object.corners;
-    corners.reserve(corners.size() + object.cornerPoints.size() * kCornerFloats);
-    for (uint32_t number : object.cornerPoints) {
+    std::vector<float> corners;
+    corners.reserve(object.indices.size() * kCornerFloats);
+    for (uint32_t number : object.indices) {
         const float* p = &object.points[size_t{number} * kCornerFloats];
         corners.insert(corners.end(), p, p + kCornerFloats);
     }
     return corners;
 }
 
-// The corner path's result from shared points, without a corner list: the
-// points of the kept triangles are taken in order of first use, equal ones
+// The corner path's result from a vertex list, without a corner list: the
+// vertices of the kept triangles are taken in order of first use, equal ones
 // merged, and the corners renumbered. Merging the points in that order gives
 // the vertices the same order as merging every corner would.
 IndexedMesh BuildFromPoints(const LargeVector<float>& points, const LargeVector<uint32_t>& cornerPoints,
@@ -170,11 +164,9 @@ IndexedMesh BuildFromPoints(const LargeVector<float>& points, const LargeVector<
 
 IndexedMesh BuildIndexedMesh(const SceneObject& object, AxisMode axes, bool withTexCoords)
 {
-    if (object.cornerPoints.empty())
-        return BuildIndexedMesh(object.corners, axes, withTexCoords);
     // Texture coordinates belong to triangles, not points: such a mesh is
     // indexed from its corners.
-    if (withTexCoords || !object.corners.empty())
+    if (withTexCoords)
         return BuildIndexedMesh(ExpandCorners(object), axes, withTexCoords);
-    return BuildFromPoints(object.points, object.cornerPoints, axes);
+    return BuildFromPoints(object.points, object.indices, axes);
 }

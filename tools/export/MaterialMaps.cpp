@@ -1,16 +1,6 @@
 #include "tools/export/MaterialMaps.h"
 
-#include <cstring>
-
-namespace {
-std::string TextField(const char* field, size_t capacity)
+MaterialMapNames MapNamesOf(const SceneMaterial& material)
 {
-    return std::string(field, strnlen(field, capacity));
-}
-}  // namespace
-
-MaterialMapNames MapNamesOf(const tagMaterial& material)
-{
-    return {TextField(material.firstTexture, sizeof material.firstTexture),
-            TextField(material.secondTexture, sizeof material.secondTexture)};
+    return {material.texture, material.bumpTexture};
 }

@@ -1,15 +1,15 @@
 // Which image files a material names. The one place the converter and
-// kvd info learn a material's maps, so the source of the names can change
-// without touching the writers.
+// kvd info learn a material's maps: the names the file's own map records
+// give, so every image the file names can reach the output.
 #pragma once
 
 #include <string>
 
-#include "host/TagMaterial.h"
+#include "tools/scene/SceneMaterial.h"
 
 struct MaterialMapNames {
     std::string texture;   // the colour image, GBK as stored; empty for none
     std::string bump;      // the bump (height) image, GBK as stored; empty for none
 };
 
-MaterialMapNames MapNamesOf(const tagMaterial& material);
+MaterialMapNames MapNamesOf(const SceneMaterial& material);

@@ -13,11 +13,6 @@
 
 namespace {
 
-std::string TextField(const char* field, size_t capacity)
-{
-    return std::string(field, strnlen(field, capacity));
-}
-
 // The shortest text that reads back as the same float.
 void PutFloat(std::ostream& out, float value)
 {
@@ -26,7 +21,7 @@ void PutFloat(std::ostream& out, float value)
     out.write(text, result.ptr - text);
 }
 
-void PutColour(std::ostream& out, const char* keyword, const float (&colour)[3])
+void PutColour(std::ostream& out, const char* keyword, const std::array<float, 3>& colour)
 {
     out << keyword;
     for (float c : colour) {
@@ -42,8 +37,7 @@ std::vector<std::string> MaterialNames(const SceneModel& scene)
     std::vector<std::string> names;
     std::set<std::string> taken;
     for (size_t i = 0; i < scene.materials.size(); ++i) {
-        const tagMaterial& material = scene.materials[i];
-        const std::string base = ObjToken(GbkToUtf8(TextField(material.name, sizeof material.name)),
+        const std::string base = ObjToken(GbkToUtf8(scene.materials[i].name),
                                           "material_" + std::to_string(i + 1));
         std::string name = base;
         for (int n = 2; !taken.insert(name).second; ++n)
@@ -73,13 +67,13 @@ MaterialImageFiles ImageFilesOf(const SceneModel& scene, size_t index, const Exp
     return {fileName(slots.texture), fileName(slots.bump)};
 }
 
-void WriteMaterial(std::ostream& mtl, const tagMaterial& material, const std::string& name,
+void WriteMaterial(std::ostream& mtl, const SceneMaterial& material, const std::string& name,
                    const MaterialImageFiles& files)
 {
     mtl << "newmtl " << name << '\n';
-    PutColour(mtl, "Ka", material.colour1);
-    PutColour(mtl, "Kd", material.colour2);
-    PutColour(mtl, "Ks", material.colour3);
+    PutColour(mtl, "Ka", material.ambient);
+    PutColour(mtl, "Kd", material.diffuse);
+    PutColour(mtl, "Ks", material.specular);
     mtl << "d 1\nillum 2\n";
     if (!files.texture.empty())
         mtl << "map_Kd " << files.texture << '\n';
@@ -120,8 +114,7 @@ void WriteObj(const SceneModel& scene, const ExportOptions& options, const std::
     uint64_t firstTexCoord = 1;
     for (size_t i = 0; i < scene.objects.size(); ++i) {
         const SceneObject& object = scene.objects[i];
-        const bool textured = object.material != SceneObject::kNoSurface &&
-                              !imageFiles[static_cast<size_t>(object.material)].texture.empty();
+        const bool textured = !imageFiles[static_cast<size_t>(object.material)].texture.empty();
         const IndexedMesh mesh = BuildIndexedMesh(object, options.axes, textured);
         stats.trianglesDropped += mesh.trianglesDropped;
         obj << "o object_" << (i + 1) << '\n';
@@ -141,8 +134,7 @@ void WriteObj(const SceneModel& scene, const ExportOptions& options, const std::
             PutFloat(obj, -mesh.texCoords[t + 1]);
             obj << '\n';
         }
-        if (object.material != SceneObject::kNoSurface)
-            obj << "usemtl " << materialNames[static_cast<size_t>(object.material)] << '\n';
+        obj << "usemtl " << materialNames[static_cast<size_t>(object.material)] << '\n';
         for (size_t t = 0; t < mesh.indices.size(); t += 3) {
             obj << 'f';
             for (size_t c = 0; c < 3; ++c) {

@@ -90,10 +90,10 @@ private:
 
 }  // namespace
 
-SceneImages GatherSceneImages(const std::vector<tagMaterial>& materials, const ImageSearch& search)
+SceneImages GatherSceneImages(const std::vector<SceneMaterial>& materials, const ImageSearch& search)
 {
     Gatherer gatherer(search);
-    for (const tagMaterial& material : materials) {
+    for (const SceneMaterial& material : materials) {
         const MaterialMapNames names = MapNamesOf(material);
         SceneImages::Slots slots;
         slots.texture = gatherer.ImageFor(names.texture);

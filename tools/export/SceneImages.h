@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/TagMaterial.h"
+#include "tools/scene/SceneMaterial.h"
 #include "tools/export/ImagePacker.h"
 
 // Where images are looked for: the scene file's folder (with its maps/ and
@@ -41,7 +41,7 @@ struct SceneImages {
     std::vector<UnusableImage> unusable;  // each stored name once
 };
 
-SceneImages GatherSceneImages(const std::vector<tagMaterial>& materials, const ImageSearch& search);
+SceneImages GatherSceneImages(const std::vector<SceneMaterial>& materials, const ImageSearch& search);
 
 // Renames images that are to be written into folder where their file would
 // replace one of the images' sources (a TGA re-encoded as wall.png beside a

@@ -2,7 +2,6 @@
 // writes it as glTF 2.0 (.glb, .gltf) or OBJ with MTL (.obj), the format
 // chosen from the output's extension; or many files into an output folder.
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -39,11 +38,8 @@ void NoteMissingTextures(const SceneModel& scene, const std::string& out, JobOut
 {
     const std::filesystem::path folder = std::filesystem::path(out).parent_path();
     std::set<std::string> missing;
-    for (const tagMaterial& material : scene.materials) {
-        const std::string_view names[] = {
-            {material.firstTexture, strnlen(material.firstTexture, sizeof material.firstTexture)},
-            {material.secondTexture, strnlen(material.secondTexture, sizeof material.secondTexture)}};
-        for (std::string_view name : names) {
+    for (const SceneMaterial& material : scene.materials) {
+        for (const std::string& name : {material.texture, material.bumpTexture}) {
             const std::string path = RelativeTexturePath(name);
             std::error_code error;
             if (!path.empty() && !std::filesystem::exists(folder / path, error))

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <mutex>
 #include <system_error>
 
 #include <unistd.h>
@@ -20,19 +19,13 @@ uint64_t FileSizeOrZero(const std::string& path)
 }
 }  // namespace
 
-ImportReport ImportWithProgress(const std::string& path, SceneHost& host, bool quiet)
+ImportReport ImportWithProgress(const std::string& path, SceneDestination& destination, bool quiet)
 {
-    // TEMPORARY: the import installs its host globally (SetSceneHost), so two
-    // imports at once would feed each other's hosts. Remove this lock once
-    // the tool's hosts are no longer installed globally.
-    static std::mutex globalHostImport;
-    const std::lock_guard<std::mutex> oneImportAtATime(globalHostImport);
-
     if (!quiet && isatty(STDERR_FILENO) && FileSizeOrZero(path) >= kProgressFileSize) {
         TerminalProgressBar bar(stderr);
-        return ImportScene(path, host, &bar);
+        return ImportScene(path, destination, &bar);
     }
-    return ImportScene(path, host, nullptr);
+    return ImportScene(path, destination, nullptr);
 }
 
 std::string DescribeMessage(const std::string& gbkMessage)

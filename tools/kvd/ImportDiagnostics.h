@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "tools/host/SceneHost.h"
 #include "tools/kvd/JobOutput.h"
 #include "tools/scene/SceneImport.h"
 
@@ -12,9 +11,9 @@
 // terminal and the user did not ask for quiet.
 inline constexpr uint64_t kProgressFileSize = 8ull << 20;
 
-// Safe to call from several threads: imports run one at a time (see the
-// lock in the definition).
-ImportReport ImportWithProgress(const std::string& path, SceneHost& host, bool quiet);
+// Safe to call from several threads: each import has its own reader and
+// destination.
+ImportReport ImportWithProgress(const std::string& path, SceneDestination& destination, bool quiet);
 
 // A message of the import in UTF-8, with its English meaning when known.
 std::string DescribeMessage(const std::string& gbkMessage);

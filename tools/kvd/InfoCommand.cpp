@@ -1,10 +1,9 @@
-// kvd info: imports a file through a host that keeps only counts and bounds
-// and prints what the scene holds. The text and the --json output are made
-// from one JSON document, so they always agree. Over many files, each file's
-// summary is printed whole; with --json, one document per line.
+// kvd info: reads a file into a destination that keeps only counts and
+// bounds, and prints what the scene holds. The text and the --json output are
+// made from one JSON document, so they always agree. Over many files, each
+// file's summary is printed whole; with --json, one document per line.
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -18,7 +17,7 @@
 #include "tools/kvd/BatchOptions.h"
 #include "tools/kvd/ImportDiagnostics.h"
 #include "tools/kvd/SceneCommands.h"
-#include "tools/scene/SceneCensus.h"
+#include "tools/scene/SceneSummary.h"
 
 namespace {
 
@@ -39,11 +38,6 @@ struct ImageFolders {
     std::filesystem::path scene;
     std::vector<std::filesystem::path> extra;
 };
-
-std::string TextField(const char* field, size_t capacity)
-{
-    return GbkToUtf8(std::string_view(field, strnlen(field, capacity)));
-}
 
 // JSON has no NaN or infinity: such values become null.
 json Number(double value)
@@ -74,13 +68,13 @@ json ImageJson(const std::string& storedName, const ImageFolders& folders)
     return {{"found", lookup.ok() ? json(lookup.found.string()) : json(nullptr)}, {"lookedIn", tried}};
 }
 
-json MaterialJson(const tagMaterial& material, const ImageFolders& folders)
+json MaterialJson(const SceneMaterial& material, const ImageFolders& folders)
 {
     const MaterialMapNames maps = MapNamesOf(material);
-    json entry = {{"name", TextField(material.name, sizeof material.name)},
-                  {"ambient", Triple(material.colour1)},
-                  {"diffuse", Triple(material.colour2)},
-                  {"specular", Triple(material.colour3)},
+    json entry = {{"name", GbkToUtf8(material.name)},
+                  {"ambient", Triple(material.ambient)},
+                  {"diffuse", Triple(material.diffuse)},
+                  {"specular", Triple(material.specular)},
                   {"texture", GbkToUtf8(maps.texture)},
                   {"bumpTexture", GbkToUtf8(maps.bump)}};
     if (!maps.texture.empty())
@@ -91,13 +85,11 @@ json MaterialJson(const tagMaterial& material, const ImageFolders& folders)
 }
 
 // Which file material an object's surface is, or the mesh's own colour.
-json ObjectMaterialJson(const tagMaterial& surface, const std::vector<tagMaterial>& fileMaterials)
+json ObjectMaterialJson(const ObjectSummary& object)
 {
-    for (size_t i = 0; i < fileMaterials.size(); ++i) {
-        if (std::memcmp(&fileMaterials[i], &surface, sizeof surface) == 0)
-            return {{"file", i}};
-    }
-    return {{"ownColour", Triple(surface.colour2)}, {"name", TextField(surface.name, sizeof surface.name)}};
+    if (object.fileMaterial != MeshView::kOwnColour)
+        return {{"file", object.fileMaterial}};
+    return {{"ownColour", Triple(object.colour)}, {"name", GbkToUtf8(object.name)}};
 }
 
 const char* StatusName(ImportStatus status)
@@ -115,7 +107,7 @@ const char* StatusName(ImportStatus status)
     return "unknown";
 }
 
-json InfoJson(const std::string& file, const ImportReport& report, const SceneCensusResult& census,
+json InfoJson(const std::string& file, const ImportReport& report, const SceneSummaryResult& summary,
               const ImageFolders& folders)
 {
     json info = {{"file", file}, {"status", StatusName(report.status)}};
@@ -138,30 +130,26 @@ json InfoJson(const std::string& file, const ImportReport& report, const SceneCe
     }
 
     json materials = json::array();
-    for (const tagMaterial& material : report.fileMaterials)
+    for (const SceneMaterial& material : summary.materials)
         materials.push_back(MaterialJson(material, folders));
     json cameras = json::array();
-    for (const SceneCamera& camera : census.cameras) {
+    for (const SceneCamera& camera : summary.cameras) {
         cameras.push_back({{"name", GbkToUtf8(camera.name)},
                            {"eye", Triple(camera.eye)},
                            {"target", Triple(camera.target)},
                            {"fov", Number(camera.fov)}});
     }
     json objects = json::array();
-    for (const ObjectCensus& object : census.objects) {
-        json entry = {{"triangles", object.triangles}, {"vertices", object.vertices},
-                      {"bounds", BoundsJson(object.bounds)}, {"material", nullptr}};
-        if (object.material != SceneObject::kNoSurface)
-            entry["material"] = ObjectMaterialJson(census.materials[static_cast<size_t>(object.material)],
-                                                   report.fileMaterials);
-        objects.push_back(std::move(entry));
+    for (const ObjectSummary& object : summary.objects) {
+        objects.push_back({{"triangles", object.triangles}, {"vertices", object.vertices},
+                           {"bounds", BoundsJson(object.bounds)}, {"material", ObjectMaterialJson(object)}});
     }
     info["materials"] = materials;
     info["cameras"] = cameras;
-    info["objects"] = {{"count", census.objects.size()},
-                       {"triangles", census.triangles},
-                       {"vertices", census.vertices},
-                       {"bounds", BoundsJson(census.bounds)},
+    info["objects"] = {{"count", summary.objects.size()},
+                       {"triangles", summary.triangles},
+                       {"vertices", summary.vertices},
+                       {"bounds", BoundsJson(summary.bounds)},
                        {"list", objects}};
     info["messages"] = messages;
     return info;
@@ -283,12 +271,12 @@ void PrintText(const json& info, JobOutput& output)
 int InfoFile(const std::string& file, const InfoOptions& options, bool oneLine, JobOutput& output)
 {
     const bool asJson = options.json;
-    SceneCensusResult census;
-    SceneCensus host(census);
-    const ImportReport report = ImportWithProgress(file, host, asJson || oneLine);
+    SceneSummaryResult summary;
+    SceneSummary destination(summary);
+    const ImportReport report = ImportWithProgress(file, destination, asJson || oneLine);
     ImageFolders folders{std::filesystem::path(file).parent_path(), {}};
     folders.extra.assign(options.textureFolders.begin(), options.textureFolders.end());
-    const json info = InfoJson(file, report, census, folders);
+    const json info = InfoJson(file, report, summary, folders);
 
     // The reason goes to standard error in both forms; the JSON still holds it.
     const int exitCode = ReportImportFailure(file, report, output);

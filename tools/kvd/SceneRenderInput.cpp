@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <numeric>
 #include <optional>
 #include <system_error>
 
@@ -17,9 +16,6 @@
 #include "tools/scene/SceneCollector.h"
 
 namespace {
-// Objects whose surface got no material record.
-constexpr std::array<float, 3> kNoSurfaceColour = {0.7f, 0.7f, 0.7f};
-
 float Clamped(float value)
 {
     return std::isfinite(value) ? std::clamp(value, 0.0f, 1.0f) : 0.0f;
@@ -27,7 +23,7 @@ float Clamped(float value)
 
 // The image a material names, found as the converter finds it, loaded
 // once; nothing when it is not found or cannot be read.
-const RgbaImage* FindTexture(const tagMaterial& material, const std::filesystem::path& folder,
+const RgbaImage* FindTexture(const SceneMaterial& material, const std::filesystem::path& folder,
                              SceneRenderInput& input)
 {
     const std::string name = MapNamesOf(material).texture;
@@ -49,13 +45,10 @@ const RgbaImage* FindTexture(const tagMaterial& material, const std::filesystem:
 
 void AddObject(const SceneObject& object, const std::filesystem::path& folder, SceneRenderInput& input)
 {
-    std::array<float, 3> colour = kNoSurfaceColour;
-    const RgbaImage* texture = nullptr;
-    if (object.material != SceneObject::kNoSurface) {
-        const tagMaterial& material = input.model.materials[static_cast<size_t>(object.material)];
-        colour = {Clamped(material.colour2[0]), Clamped(material.colour2[1]), Clamped(material.colour2[2])};
-        texture = FindTexture(material, folder, input);
-    }
+    const SceneMaterial& material = input.model.materials[static_cast<size_t>(object.material)];
+    const std::array<float, 3> colour = {Clamped(material.diffuse[0]), Clamped(material.diffuse[1]),
+                                         Clamped(material.diffuse[2])};
+    const RgbaImage* texture = FindTexture(material, folder, input);
     input.triangles += object.triangleCount();
     if (texture != nullptr) {
         // Texture coordinates belong to triangles: corners are split where
@@ -64,13 +57,8 @@ void AddObject(const SceneObject& object, const std::filesystem::path& folder, S
         input.scene.meshes.push_back({mesh.positions, mesh.indices, colour, texture, mesh.texCoords});
         return;
     }
-    if (!object.cornerPoints.empty())
-        input.scene.meshes.push_back({object.points, object.cornerPoints, colour, nullptr, {}});
-    if (!object.corners.empty()) {
-        std::vector<uint32_t>& indices = input.cornerIndices.emplace_back(object.corners.size() / 3);
-        std::iota(indices.begin(), indices.end(), 0u);
-        input.scene.meshes.push_back({object.corners, indices, colour, nullptr, {}});
-    }
+    if (!object.indices.empty())
+        input.scene.meshes.push_back({object.points, object.indices, colour, nullptr, {}});
 }
 }  // namespace
 

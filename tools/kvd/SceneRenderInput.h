@@ -1,5 +1,5 @@
-// The renderer's input made from the tool's import: a scene imported into
-// the host that keeps the whole scene, its cameras (or the fixed default
+// The renderer's input made from the tool's import: the whole scene as the
+// reader hands it to the collecting destination, its cameras (or the fixed default
 // camera when the file gives none), each object's triangles in its
 // material's diffuse colour or the mesh's own colour, and the texture images
 // found for its materials, with box-projected texture coordinates.
@@ -33,7 +33,6 @@ struct SceneRenderInput {
     // What the scene's meshes refer to.
     SceneModel model;
     std::deque<IndexedMesh> texturedMeshes;
-    std::deque<std::vector<uint32_t>> cornerIndices;
     std::map<std::string, RgbaImage> images;
 };
 

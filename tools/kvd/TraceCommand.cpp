@@ -1,20 +1,17 @@
 // kvd trace: imports a file through the import core into the trace host and
 // writes the trace to standard output, as zerna would record it (without
 // GB_SceneEmpty and the session's result, which belong to go).
-#include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <system_error>
 
-#include "host/SceneBuilder.h"
+#include "convert/HostDestination.h"
 #include "plugin/GbkText.h"
 #include "reader/SceneReader.h"
-#include "tools/host/TraceHost.h"
+#include "tools/standin/TraceHost.h"
 #include "tools/kvd/Commands.h"
+#include "tools/scene/ReadableFile.h"
 
 namespace {
 
@@ -40,15 +37,9 @@ private:
 
 int RunTrace(const TraceOptions& options)
 {
-    std::FILE* probe = std::fopen(options.file.c_str(), "rb");
-    if (probe == nullptr) {
-        std::fprintf(stderr, "kvd: cannot open %s: %s\n", options.file.c_str(), std::strerror(errno));
-        return kExitFailure;
-    }
-    std::fclose(probe);
-    std::error_code error;
-    if (std::filesystem::is_directory(options.file, error)) {
-        std::fprintf(stderr, "kvd: %s is a directory\n", options.file.c_str());
+    const ReadableFile file = CheckReadable(options.file);
+    if (!file.readable) {
+        std::fprintf(stderr, "kvd: cannot open %s: %s\n", options.file.c_str(), file.whyNot.c_str());
         return kExitFailure;
     }
 
@@ -62,10 +53,11 @@ int RunTrace(const TraceOptions& options)
     TracedMessages messages(trace);
     SceneHost* previous = SetSceneHost(&trace);
     {
-        SceneReader reader(messages);
+        HostDestination host;
+        SceneReader reader(messages, host);
         reader.ImportFile(options.file);
     }
-    GB_EndImport();
+    HostDestination::EndImport();
     SetSceneHost(previous);
 
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

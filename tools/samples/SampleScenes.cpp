@@ -5,7 +5,7 @@
 #include <optional>
 #include <utility>
 
-#include "tools/samples/SceneParts.h"
+#include "tools/writer/SceneBlocks.h"
 
 using namespace kvdwriter;
 
@@ -26,7 +26,8 @@ constexpr const char* kWindow = "\xb4\xb0\xbb\xa7";       // 窗户
 constexpr const char* kGround = "\xb5\xd8\xc3\xe6";       // 地面
 constexpr const char* kTriangle = "\xc8\xfd\xbd\xc7\xd0\xce";   // 三角形
 
-MapDescription ImageMap(uint16_t kind, const char* imageFile)
+// A bitmap map with the names an exporter gives it.
+MapDescription BitmapMap(uint16_t kind, const char* imageFile)
 {
     MapDescription map;
     map.kind = kind;
@@ -56,14 +57,14 @@ NodeDescription Walls()
     std::vector<Vertex> corners;
     for (int i = 0; i < 8; ++i)
         corners.push_back({(i & 1) ? 3000.0f : -3000.0f, (i & 2) ? 2000.0f : -2000.0f, (i & 4) ? 2500.0f : 0.0f});
-    return MeshNode(kWalls, corners,
+    return PlacedMeshNode(kWalls, corners,
                     {{0, 1, 5}, {0, 5, 4}, {1, 3, 7}, {1, 7, 5}, {3, 2, 6}, {3, 6, 7}, {2, 0, 4}, {2, 4, 6}}, 1);
 }
 
 // A gable roof: four eave corners and two ridge ends shared by six faces.
 NodeDescription Roof()
 {
-    return MeshNode(kRoof,
+    return PlacedMeshNode(kRoof,
                     {{-3200.0f, -2200.0f, 2500.0f}, {3200.0f, -2200.0f, 2500.0f}, {3200.0f, 2200.0f, 2500.0f},
                      {-3200.0f, 2200.0f, 2500.0f}, {-3200.0f, 0.0f, 4000.0f}, {3200.0f, 0.0f, 4000.0f}},
                     {{0, 1, 5}, {0, 5, 4}, {2, 3, 4}, {2, 4, 5}, {3, 0, 4}, {1, 2, 5}}, 2);
@@ -71,7 +72,7 @@ NodeDescription Roof()
 
 NodeDescription Door()
 {
-    return MeshNode(kDoor,
+    return PlacedMeshNode(kDoor,
                     {{-500.0f, -2010.0f, 0.0f}, {500.0f, -2010.0f, 0.0f}, {500.0f, -2010.0f, 2000.0f},
                      {-500.0f, -2010.0f, 2000.0f}},
                     {{0, 1, 2}, {0, 2, 3}}, 0);
@@ -79,7 +80,7 @@ NodeDescription Door()
 
 NodeDescription Window()
 {
-    return MeshNode(kWindow,
+    return PlacedMeshNode(kWindow,
                     {{3010.0f, -800.0f, 1000.0f}, {3010.0f, 800.0f, 1000.0f}, {3010.0f, 800.0f, 1800.0f},
                      {3010.0f, -800.0f, 1800.0f}},
                     {{0, 1, 2}, {0, 2, 3}}, 3);
@@ -100,7 +101,7 @@ NodeDescription Ground()
         }
     }
     const std::vector<Face> faces = GridSurface{.rows = kSide, .columns = kSide}.Faces();
-    return MeshNode(kGround, vertices, faces, std::nullopt, {0.35f, 0.55f, 0.25f});
+    return PlacedMeshNode(kGround, vertices, faces, std::nullopt, {0.35f, 0.55f, 0.25f});
 }
 
 SceneDescription House()
@@ -109,13 +110,13 @@ SceneDescription House()
     scene.header.text = "house";
 
     MaterialDescription wood = Material(kWood, {0.2f, 0.15f, 0.1f}, {0.8f, 0.6f, 0.4f}, {0.3f, 0.3f, 0.3f});
-    wood.maps = std::vector<MapDescription>{ImageMap(kFirstTextureMap, "wood.jpg"),
-                                            ImageMap(kSecondTextureMap, "wood_bump.bmp")};
+    wood.maps = std::vector<MapDescription>{BitmapMap(kFirstTextureMap, "wood.jpg"),
+                                            BitmapMap(kSecondTextureMap, "wood_bump.bmp")};
     MaterialDescription brick = Material(kBrick, {0.2f, 0.1f, 0.1f}, {0.7f, 0.3f, 0.25f}, {0.1f, 0.1f, 0.1f});
-    brick.maps = std::vector<MapDescription>{ImageMap(kFirstTextureMap, "maps\\bricks.jpg")};
+    brick.maps = std::vector<MapDescription>{BitmapMap(kFirstTextureMap, "maps\\bricks.jpg")};
     // Named by the full path on the machine that exported the scene.
     MaterialDescription tiles = Material(kRoofTiles, {0.1f, 0.1f, 0.1f}, {0.45f, 0.2f, 0.15f}, {0.2f, 0.2f, 0.2f});
-    tiles.maps = std::vector<MapDescription>{ImageMap(kFirstTextureMap, "D:\\3dmax\\maps\\roof tiles.jpg")};
+    tiles.maps = std::vector<MapDescription>{BitmapMap(kFirstTextureMap, "D:\\3dmax\\maps\\roof tiles.jpg")};
     MaterialDescription glass = Material(kGlass, {0.0f, 0.05f, 0.1f}, {0.55f, 0.75f, 0.9f}, {1.0f, 1.0f, 1.0f});
     glass.scalar1 = 80.0f;
     scene.materials.materials = {wood, brick, tiles, glass};
@@ -132,10 +133,10 @@ SceneDescription House()
     return scene;
 }
 
-SceneDescription Triangle()
+SceneDescription TriangleScene()
 {
     SceneDescription scene;
-    scene.nodes = {MeshNode(kTriangle, {{0.0f, 0.0f, 0.0f}, {1000.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1000.0f}},
+    scene.nodes = {PlacedMeshNode(kTriangle, {{0.0f, 0.0f, 0.0f}, {1000.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1000.0f}},
                             {{0, 1, 2}}, std::nullopt, {1.0f, 0.5f, 0.0f})};
     return scene;
 }
@@ -188,7 +189,7 @@ unsigned char TileShade(int x, int y, int channel)
 
 std::vector<SampleScene> SampleScenes()
 {
-    return {{"house.kvd", House()}, {"triangle.kvd", Triangle()}};
+    return {{"house.kvd", House()}, {"triangle.kvd", TriangleScene()}};
 }
 
 std::vector<SampleImage> SampleImages()

@@ -1,15 +1,10 @@
 #include "tools/scene/SceneImport.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <optional>
-#include <system_error>
 
-#include "host/SceneBuilder.h"
 #include "reader/SceneReader.h"
 #include "reader/UserTexts.h"
+#include "tools/scene/ReadableFile.h"
 
 namespace {
 
@@ -22,61 +17,27 @@ private:
     std::vector<std::string>& messages_;
 };
 
-// Installs a host for as long as it lives.
-class InstalledHost {
-public:
-    explicit InstalledHost(SceneHost& host) : previous_(SetSceneHost(&host)) {}
-    ~InstalledHost() { SetSceneHost(previous_); }
-    InstalledHost(const InstalledHost&) = delete;
-    InstalledHost& operator=(const InstalledHost&) = delete;
-
-private:
-    SceneHost* previous_;
-};
-
-// Opens the file once up front, so that "cannot open" is told apart from a
-// rejected header, and a directory is not taken for an empty file.
-bool CheckReadable(const std::string& path, ImportReport& report)
-{
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        report.openError = "is a directory";
-        return false;
-    }
-    std::FILE* probe = std::fopen(path.c_str(), "rb");
-    if (probe == nullptr) {
-        report.openError = std::strerror(errno);
-        return false;
-    }
-    std::fclose(probe);
-    uintmax_t size = std::filesystem::file_size(path, error);
-    report.fileSize = error ? 0 : static_cast<uint64_t>(size);
-    return true;
-}
-
 }  // namespace
 
-ImportReport ImportScene(const std::string& path, SceneHost& host, ProgressSink* progress)
+ImportReport ImportScene(const std::string& path, SceneDestination& destination, ProgressSink* progress)
 {
     ImportReport report;
-    if (!CheckReadable(path, report))
+    const ReadableFile file = CheckReadable(path);
+    if (!file.readable) {
+        report.openError = file.whyNot;
         return report;
+    }
+    report.fileSize = file.size;
 
     CollectedMessages messages(report.messages);
-    SceneReader reader(messages);
+    SceneReader reader(messages, destination);
     std::optional<ProgressReporter> reporter;
     if (progress != nullptr)
         reader.SetReadProgress(&reporter.emplace(report.fileSize, *progress));
-    int imported = 0;
-    {
-        InstalledHost installed(host);
-        imported = reader.ImportFile(path);
-        GB_EndImport();
-    }
+    const int imported = reader.ImportFile(path);
     if (progress != nullptr)
         progress->Finish();
 
-    report.fileMaterials = reader.hostMaterials;
     if (!imported)
         report.status = ImportStatus::Rejected;
     else if (reader.damaged())

@@ -3,7 +3,7 @@
 // in the trace ahead of the call.
 #pragma once
 
-#include "tools/host/TraceHost.h"
+#include "tools/standin/TraceHost.h"
 #include "tools/zerna/StderrCapture.h"
 
 class DrainingHost final : public SceneHost {

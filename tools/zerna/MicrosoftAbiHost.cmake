@@ -57,7 +57,7 @@ function(msabi_object object source)
         VERBATIM)
 endfunction()
 
-msabi_object(Point3d.obj ${CMAKE_CURRENT_SOURCE_DIR}/host/Point3d.cpp ZERNA_BUILDING_HOST)
+msabi_object(Point3d.obj ${CMAKE_CURRENT_SOURCE_DIR}/standin/Point3d.cpp ZERNA_BUILDING_HOST)
 msabi_object(MicrosoftAbiHost.obj ${CMAKE_CURRENT_SOURCE_DIR}/zerna/MicrosoftAbiHost.cpp)
 msabi_object(MicrosoftAbiHostLackingEndSurface.obj ${CMAKE_CURRENT_SOURCE_DIR}/zerna/MicrosoftAbiHost.cpp
     STAND_IN_LACKS_GB_ENDSURFACE)

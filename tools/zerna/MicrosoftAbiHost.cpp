@@ -1,7 +1,7 @@
 // The Microsoft-ABI part of zerna_msabi.exe: the entry point and the GB_
 // functions, exported under Microsoft's C++ names, as a host built by
 // Microsoft's compiler exports them. Compiled by clang for the Microsoft
-// target without any runtime; its Point3d members are tools/host/Point3d.cpp
+// target without any runtime; its Point3d members are tools/standin/Point3d.cpp
 // compiled the same way. Everything else is zerna_trace.dll, built by MinGW,
 // reached through plain C functions.
 //

@@ -13,7 +13,7 @@
 
 #include "host/Point3d.h"
 #include "host/TagMaterial.h"
-#include "tools/host/CurrentSceneHost.h"
+#include "tools/standin/CurrentSceneHost.h"
 #include "tools/zerna/ZernaProgram.h"
 
 #define STAND_IN_EXPORT extern "C" __declspec(dllexport)

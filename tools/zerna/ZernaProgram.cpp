@@ -13,14 +13,14 @@
 #include <filesystem>
 #include <string>
 
-#include "tools/host/TraceHost.h"
+#include "tools/standin/TraceHost.h"
 #include "tools/zerna/PluginModule.h"
 
 #if !defined(_WIN32)
-#  include "tools/host/TraceText.h"
+#  include "tools/standin/TraceText.h"
 #  include "tools/zerna/DrainingHost.h"
 #  include "tools/zerna/StderrCapture.h"
-#  include "tools/zerna/Utf8ToGbk.h"
+#  include "plugin/GbkText.h"
 #endif
 
 namespace {

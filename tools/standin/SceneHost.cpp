@@ -1,7 +1,7 @@
 // The stand-in host's installed SceneHost, which its GB_ functions forward to.
-#include "tools/host/SceneHost.h"
+#include "tools/standin/SceneHost.h"
 
-#include "tools/host/CurrentSceneHost.h"
+#include "tools/standin/CurrentSceneHost.h"
 
 int SceneHost::SetDefaultCamera(const char*, const Point3d&, const Point3d&, double) { return 1; }
 int SceneHost::AddCamera(const char*, const Point3d&, const Point3d&, double) { return 1; }

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "tools/samples/SampleScenes.h"
-#include "tools/samples/SceneParts.h"
+#include "tools/writer/SceneBlocks.h"
 
 using namespace kvdwriter;
 
@@ -17,7 +17,7 @@ namespace {
 NodeDescription Mesh(const char* name, std::vector<Vertex> vertices, std::vector<Face> faces,
                      std::optional<uint16_t> materialIndex)
 {
-    return MeshNode(name, std::move(vertices), std::move(faces), materialIndex, {0.2f, 0.4f, 0.6f});
+    return PlacedMeshNode(name, std::move(vertices), std::move(faces), materialIndex, {0.2f, 0.4f, 0.6f});
 }
 
 MaterialDescription TexturedMaterial(const char* name, const char* texture)

@@ -1,7 +1,7 @@
 // The stand-in host's scene-builder functions under their C names: each
 // forwards to the installed SceneHost, on the thread that called it.
 #include "host/SceneBuilder.h"
-#include "tools/host/CurrentSceneHost.h"
+#include "tools/standin/CurrentSceneHost.h"
 
 extern "C" {
 

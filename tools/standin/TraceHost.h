@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "reader/MessageSink.h"
-#include "tools/host/SceneHost.h"
+#include "tools/standin/SceneHost.h"
 
 struct HostRefusals {
     bool sceneNotEmpty = false;   // GB_SceneEmpty answers 0

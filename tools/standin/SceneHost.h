@@ -2,7 +2,7 @@
 //
 // The GB_ functions and Point3d members that the stand-in host library
 // defines forward every call to the current SceneHost; programs and tests
-// install the one they need (a trace, counts, a scene collector).
+// install the one they need (a trace, a checking host, a counting host).
 #pragma once
 
 #include "host/Point3d.h"

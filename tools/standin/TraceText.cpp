@@ -1,4 +1,4 @@
-#include "tools/host/TraceText.h"
+#include "tools/standin/TraceText.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,12 +1,12 @@
 // One trace line per call; the line buffer is reused so that long traces
 // cost no allocation per triangle.
-#include "tools/host/TraceHost.h"
+#include "tools/standin/TraceHost.h"
 
 #include <cstring>
 #include <utility>
 
 #include "plugin/GbkText.h"
-#include "tools/host/TraceText.h"
+#include "tools/standin/TraceText.h"
 
 namespace {
 

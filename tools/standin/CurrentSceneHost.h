@@ -1,7 +1,7 @@
 // The SceneHost that the stand-in host's GB_ functions forward to.
 #pragma once
 
-#include "tools/host/SceneHost.h"
+#include "tools/standin/SceneHost.h"
 
 // Set by SetSceneHost; null until then.
 extern SceneHost* installedSceneHost;
