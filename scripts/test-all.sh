@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+./scripts/install-test-packages.sh
+
 for preset in default asan; do
     echo "== preset $preset =="
     cmake --preset "$preset"

@@ -43,9 +43,9 @@ TEST(ImagesBesideTest, ConvertingIntoTheScenesFolderLeavesItsImagesAsTheyWere)
     WriteSolid(folder.path() / "wall.bmp", 4, 200);
     WriteSolid(folder.path() / "wall.png", 2, 50);
     const std::string sourcePng = ReadFile(folder.path() / "wall.png");
-    tagMaterial material{};
-    std::strcpy(material.firstTexture, "wall.bmp");
-    std::strcpy(material.secondTexture, "wall.png");
+    SceneMaterial material;
+    material.texture = "wall.bmp";
+    material.bumpTexture = "wall.png";
     SceneModel scene;
     scene.materials = {material};
     const SceneImages images = GatherSceneImages(scene.materials, {folder.path(), {}});

@@ -8,7 +8,7 @@
 #include <system_error>
 
 #include "plugin/GbkText.h"
-#include "reader/SceneReader.h"
+#include "reader/DefaultCamera.h"
 #include "tools/export/ImageLookup.h"
 #include "tools/export/MaterialMaps.h"
 #include "tools/kvd/ImportDiagnostics.h"
@@ -71,10 +71,10 @@ void ImportSceneForRender(const std::string& path, bool quiet, SceneRenderInput&
         input.cameras.push_back({camera.eye, camera.target, camera.fov});
         input.cameraNames.push_back(GbkToUtf8(camera.name));
     }
+    // The reader gives the fixed default camera to a file without cameras; a
+    // file cut before its camera section still gets a view.
     if (input.cameras.empty()) {
-        const double* eye = SceneReader::kDefaultEye;
-        const double* target = SceneReader::kDefaultTarget;
-        input.cameras.push_back({{eye[0], eye[1], eye[2]}, {target[0], target[1], target[2]}, SceneReader::kCameraFov});
+        input.cameras.push_back({kDefaultEye, kDefaultTarget, kCameraFov});
         input.cameraNames.push_back("fixed default camera");
     }
 
