@@ -141,8 +141,10 @@ TEST_F(ImageOutputTest, ExportedMapsAreFoundAndTheMissingOneIsNamedOnceAndLeftOu
         EXPECT_NE(run.err.find("FLOOR01.JPG"), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("textures"), std::string::npos) << "names the folders looked in: " << run.err;
     }
-    // The BMP and the TIFF bump map as PNG, the JPEG as it is, beside the outputs.
-    const std::set<std::string> images = {"wall02.png", "wall02_bump.png", "STONE.jpg"};
+    // The BMP, the TGA and the TIFF bump map as PNG, the JPEG and the PNG as
+    // they are, beside the outputs: every map the file names, whatever the
+    // host would take.
+    const std::set<std::string> images = {"wall02.png", "wall02_bump.png", "STONE.jpg", "Roof.png", "glass.png"};
     for (const std::string& image : images)
         EXPECT_TRUE(fs::exists(out() / image)) << image;
 
@@ -204,7 +206,7 @@ TEST_F(ImageOutputTest, TexturesFolderIsSearchedLast)
     const ToolRun run = Kvd("convert --quiet --strict --textures " + Quote(extra.string()) + " " +
                             Scene("exported_maps") + " " + Out("maps.glb"));
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(GlbJson(out() / "maps.glb")["images"].size(), 4u);
+    EXPECT_EQ(GlbJson(out() / "maps.glb")["images"].size(), 6u);
 }
 
 TEST_F(ImageOutputTest, InfoSaysWhereEachMapWasFound)
