@@ -27,9 +27,9 @@ add_library(zerna_trace SHARED
     zerna/StandInLibrary.cpp
     zerna/ZernaProgram.cpp
     zerna/WindowsPluginModule.cpp
-    host/SceneHost.cpp
-    host/TraceHost.cpp
-    host/TraceText.cpp
+    standin/SceneHost.cpp
+    standin/TraceHost.cpp
+    standin/TraceText.cpp
     ${CMAKE_SOURCE_DIR}/plugin/GbkText.cpp)
 target_include_directories(zerna_trace PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_definitions(zerna_trace PRIVATE ZERNA_BUILDING_HOST)
