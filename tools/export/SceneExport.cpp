@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <numeric>
+#include <vector>
 
 #include "tools/export/GltfExport.h"
 #include "tools/export/ObjExport.h"
-#include "tools/export/ReplacingFile.h"
 
 namespace {
 std::string LowerExtension(const std::string& path)
@@ -16,46 +17,27 @@ std::string LowerExtension(const std::string& path)
     return extension;
 }
 
-ExportResult Failed(const std::string& path, const std::string& why)
+// An object in either of its forms as a vertex list and its faces.
+void WriteObject(const SceneObject& object, SceneWriter& writer)
 {
-    ExportResult result;
-    result.error = path + ": " + why;
-    return result;
-}
-
-ExportResult ExportGltf(const SceneModel& scene, const std::string& path, bool binary,
-                        const ExportOptions& options)
-{
-    ExportResult result;
-    const tinygltf::Model model = BuildGltfModel(scene, options, result.stats);
-    ReplacingFile out(path);
-    if (!out.Open())
-        return Failed(path, out.error());
-    if (!WriteGltf(model, binary, out.stream()) || !out.Commit())
-        return Failed(path, out.error().empty() ? "writing failed" : out.error());
-    result.written = true;
-    return result;
-}
-
-ExportResult ExportObj(const SceneModel& scene, const std::string& path, const ExportOptions& options)
-{
-    ExportResult result;
-    const std::string mtlPath = MaterialLibraryPath(path);
-    ReplacingFile obj(path);
-    ReplacingFile mtl(mtlPath);
-    if (!obj.Open())
-        return Failed(path, obj.error());
-    if (!mtl.Open())
-        return Failed(mtlPath, mtl.error());
-    const std::string mtlName = std::filesystem::path(mtlPath).filename().string();
-    WriteObj(scene, options, mtlName, obj.stream(), mtl.stream(), result.stats);
-    // The library first, so the OBJ never names one that is not there.
-    if (!mtl.Commit())
-        return Failed(mtlPath, mtl.error());
-    if (!obj.Commit())
-        return Failed(path, obj.error());
-    result.written = true;
-    return result;
+    if (object.corners.empty()) {
+        writer.BeginMesh(object.points.data(), object.points.size() / 3, object.material);
+        writer.AddTriangles(object.cornerPoints.data(), object.cornerPoints.size() / 3);
+        writer.EndMesh();
+        return;
+    }
+    // Corners (and any shared points after them) are a vertex list of their
+    // own, each triangle numbering its three corners.
+    std::vector<float> corners = object.corners;
+    for (uint32_t number : object.cornerPoints) {
+        const float* p = &object.points[size_t{number} * 3];
+        corners.insert(corners.end(), p, p + 3);
+    }
+    std::vector<uint32_t> numbers(corners.size() / 3);
+    std::iota(numbers.begin(), numbers.end(), 0u);
+    writer.BeginMesh(corners.data(), numbers.size(), object.material);
+    writer.AddTriangles(numbers.data(), numbers.size() / 3);
+    writer.EndMesh();
 }
 }  // namespace
 
@@ -76,16 +58,35 @@ std::string MaterialLibraryPath(const std::string& objPath)
     return std::filesystem::path(objPath).replace_extension(".mtl").string();
 }
 
-ExportResult ExportScene(const SceneModel& scene, const std::string& path, OutputFormat format,
-                         const ExportOptions& options)
+std::unique_ptr<SceneWriter> MakeSceneWriter(const std::string& path, OutputFormat format,
+                                             const ExportOptions& options, const WriterLimits& limits)
 {
-    switch (format) {
-    case OutputFormat::Glb:
-        return ExportGltf(scene, path, true, options);
-    case OutputFormat::Gltf:
-        return ExportGltf(scene, path, false, options);
-    case OutputFormat::Obj:
-        return ExportObj(scene, path, options);
+    if (format == OutputFormat::Obj)
+        return std::make_unique<ObjStreamWriter>(path, options, limits);
+    return std::make_unique<GltfStreamWriter>(path, format == OutputFormat::Glb, options, limits);
+}
+
+void WriteScene(const SceneModel& scene, SceneWriter& writer)
+{
+    for (const tagMaterial& material : scene.materials)
+        writer.AddMaterial(material);
+    for (const SceneObject& object : scene.objects)
+        WriteObject(object, writer);
+    for (const SceneCamera& camera : scene.cameras)
+        writer.AddCamera(camera);
+}
+
+ExportResult ExportScene(const SceneModel& scene, const std::string& path, OutputFormat format,
+                         const ExportOptions& options, const WriterLimits& limits)
+{
+    ExportResult result;
+    std::unique_ptr<SceneWriter> writer = MakeSceneWriter(path, format, options, limits);
+    if (writer->Open()) {
+        WriteScene(scene, *writer);
+        result.written = writer->Finish(nullptr);
     }
-    return Failed(path, "unknown format");
+    result.failure = writer->failure();
+    result.error = writer->failed() ? path + ": " + writer->error() : std::string();
+    result.stats = writer->stats();
+    return result;
 }
