@@ -19,9 +19,14 @@ uint64_t FileSizeOrZero(const std::string& path)
 }
 }  // namespace
 
+bool ShowsProgress(const std::string& path, bool quiet)
+{
+    return !quiet && isatty(STDERR_FILENO) && FileSizeOrZero(path) >= kProgressFileSize;
+}
+
 ImportReport ImportWithProgress(const std::string& path, SceneHost& host, bool quiet)
 {
-    if (!quiet && isatty(STDERR_FILENO) && FileSizeOrZero(path) >= kProgressFileSize) {
+    if (ShowsProgress(path, quiet)) {
         TerminalProgressBar bar(stderr);
         return ImportScene(path, host, &bar);
     }
@@ -58,6 +63,19 @@ int ReportImportFailure(const std::string& path, const ImportReport& report)
     return kExitFailure;
 }
 
+int ReportOutOfMemory(const std::string& path, const std::string& doing)
+{
+    // Converting holds about one vertex list (12 bytes a vertex) at a time,
+    // and a vertex takes at least 12 bytes of the file.
+    const uint64_t fileBytes = FileSizeOrZero(path);
+    const double mib = 1024.0 * 1024.0;
+    std::fprintf(stderr,
+                 "kvd: out of memory while %s; this scene needs about 12 bytes per vertex of its largest mesh "
+                 "plus 64 MiB, at most %.1f MiB for a file of %.1f MiB; nothing was written\n",
+                 doing.c_str(), static_cast<double>(fileBytes) / mib + 64.0, static_cast<double>(fileBytes) / mib);
+    return kExitOutOfMemory;
+}
+
 std::string ExitCodeHelp()
 {
     return "Exit codes:\n"
@@ -65,5 +83,6 @@ std::string ExitCodeHelp()
            "  1  FILE cannot be opened, or is not a kvd scene file, or its header is damaged\n"
            "  2  usage error\n"
            "  3  the body of FILE is damaged: the part read before the damage was used\n"
-           "  4  the output cannot be written (kvd convert)";
+           "  4  the output cannot be written, or would be larger than its format allows (kvd convert)\n"
+           "  6  out of memory: nothing was written";
 }

@@ -11,6 +11,9 @@
 // terminal and the user did not ask for quiet.
 inline constexpr uint64_t kProgressFileSize = 8ull << 20;
 
+// Whether the progress bar is shown for this file.
+bool ShowsProgress(const std::string& path, bool quiet);
+
 ImportReport ImportWithProgress(const std::string& path, SceneHost& host, bool quiet);
 
 // A message of the import in UTF-8, with its English meaning when known.
@@ -19,6 +22,10 @@ std::string DescribeMessage(const std::string& gbkMessage);
 // The exit code for an import that went wrong, with the reason printed to
 // standard error; 0 when the import read the whole file.
 int ReportImportFailure(const std::string& path, const ImportReport& report);
+
+// Says that memory ran out while doing (e.g. "reading scene.kvd") and how
+// much a scene of path's size needs; returns kExitOutOfMemory.
+int ReportOutOfMemory(const std::string& path, const std::string& doing);
 
 // The help text's list of exit codes.
 std::string ExitCodeHelp();

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -241,8 +242,14 @@ int RunInfo(const InfoOptions& options)
 {
     SceneCensusResult census;
     SceneCensus host(census);
-    const ImportReport report = ImportWithProgress(options.file, host, options.json);
-    const json info = InfoJson(options.file, report, census);
+    ImportReport report;
+    json info;
+    try {
+        report = ImportWithProgress(options.file, host, options.json);
+        info = InfoJson(options.file, report, census);
+    } catch (const std::bad_alloc&) {
+        return ReportOutOfMemory(options.file, "reading " + options.file);
+    }
 
     // The reason goes to standard error in both forms; the JSON still holds it.
     const int exitCode = ReportImportFailure(options.file, report);

@@ -8,8 +8,11 @@
 
 // The body of the file ended early; what was read is reported or converted.
 inline constexpr int kExitDamaged = 3;
-// The output could not be written; nothing was left under its name.
+// The output could not be written, or would pass its format's size limit;
+// nothing was left under its name.
 inline constexpr int kExitCannotWrite = 4;
+// Memory ran out; no output was left behind.
+inline constexpr int kExitOutOfMemory = 6;
 
 // kvd info FILE [--json]
 void AddInfoCommand(CLI::App& app, int& exitCode);
