@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Converts every sample and every conversion test scene to .glb and .gltf
-# beside the texture images they name, and runs the glTF validator on all of
+# (and to .glb without merging equal points) beside the texture images they name, and runs the glTF validator on all of
 # them. Fails on any conversion failure or any validator error.
 # usage: validate-scenes.sh KVD SCENE_WRITER SAMPLES FOLDER
 # (FOLDER holds the installed validator, see install-validator.sh)
@@ -20,5 +20,9 @@ for scene in "$work"/*.kvd; do
         "$kvd" convert --quiet "$scene" "$output"
         outputs+=("$output")
     done
+    # As a mesh too large for merging equal points is written.
+    output="${scene%.kvd}.unmerged.glb"
+    "$kvd" convert --quiet --merge-vertex-limit 0 "$scene" "$output"
+    outputs+=("$output")
 done
 NODE_PATH="$folder/node_modules" node "$here/validate.cjs" "${outputs[@]}"

@@ -27,6 +27,8 @@ struct ConvertOptions {
     bool quiet = false;
     // Lowered by the tests to check the refusal without a 4 GiB scene.
     uint64_t maxGlbBytes = WriterLimits().maxGlbBytes;
+    // Raised or lowered to measure the cost of merging equal points.
+    size_t mergeVertexLimit = WriterLimits().mergeVertexLimit;
 };
 
 // Texture references resolve beside the output; say which do not, since
@@ -60,6 +62,7 @@ int Convert(const ConvertOptions& options, OutputFormat format, std::string& doi
     exportOptions.axes = options.keepAxes ? AxisMode::Keep : AxisMode::ToYUp;
     WriterLimits limits;
     limits.maxGlbBytes = options.maxGlbBytes;
+    limits.mergeVertexLimit = options.mergeVertexLimit;
     const std::unique_ptr<SceneWriter> writer = MakeSceneWriter(options.out, format, exportOptions, limits);
     auto cannotWrite = [&] {
         if (writer->failure() == WriteFailure::TooLarge)
@@ -140,6 +143,8 @@ void AddConvertCommand(CLI::App& app, int& exitCode)
     command->add_flag("--quiet", options->quiet, "No progress bar and no summary; errors and warnings only");
     // Not in the help: the tests' way to meet the .glb size limit with a small scene.
     command->add_option("--max-glb-bytes", options->maxGlbBytes)->group("");
+    // Not in the help either: the benchmark's way to time merging on and off.
+    command->add_option("--merge-vertex-limit", options->mergeVertexLimit)->group("");
     command->footer(ExitCodeHelp() +
                     "\n\nThe output is written beside OUT under temporary names and renamed into place,\n"
                     "so a failed or interrupted conversion never leaves a half-written OUT.\n"
