@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "ConvertScenes.h"
 #include "TempFolder.h"
 #include "tools/samples/SampleScenes.h"
 
@@ -195,35 +196,41 @@ TEST(KvdToolTest, AnOutputThatCannotBeFinishedLeavesTheOldOneAndNoTemporaryFile)
     }
 }
 
-TEST(KvdToolTest, RunningOutOfMemorySaysSoAndWritesNothing)
+TEST(KvdToolTest, RunningOutOfMemorySaysSoInEveryVerb)
 {
-    // From a cap too small to load the program up to one the conversion
-    // fits in: every run that starts either converts or says it ran out of
-    // memory, with its own exit code, and leaves nothing behind; none aborts.
-    bool sawOutOfMemory = false;
-    bool sawSuccess = false;
-    for (int kib = 4096; kib <= 65536 && !sawSuccess; kib += 1024) {
-        TempFolder folder;
-        WriteFile(folder / "in.kvd", kHouse);
-        const ToolRun run = RunKvd(
-            folder, "convert --quiet " + Quote(folder / "in.kvd") + " " + Quote(folder / "out.glb"),
-            "-v " + std::to_string(kib));
-        if (run.exitCode == 127 && !sawOutOfMemory)
-            continue;   // the loader could not map the program's libraries
-        if (run.exitCode == 6) {
-            sawOutOfMemory = true;
-            EXPECT_NE(run.err.find("kvd: out of memory while "), std::string::npos) << run.err;
-            EXPECT_NE(run.err.find("nothing was written"), std::string::npos) << run.err;
-            EXPECT_FALSE(std::filesystem::exists(folder / "out.glb"));
-        } else {
-            ASSERT_EQ(run.exitCode, 0) << kib << " KiB: " << run.err;
-            sawSuccess = true;
-            EXPECT_TRUE(std::filesystem::exists(folder / "out.glb"));
+    // From a cap too small to load the program up to one the verb fits in:
+    // every run that starts either succeeds or says it ran out of memory,
+    // with its own exit code, and leaves no output behind; none aborts.
+    std::string grid;
+    for (const ConvertScene& scene : ConvertScenes()) {
+        if (scene.name == "large_grid") {
+            const std::vector<uint8_t> bytes = kvdwriter::SceneBytes(scene.scene);
+            grid.assign(bytes.begin(), bytes.end());
         }
-        EXPECT_FALSE(HasPartialFiles(folder)) << kib << " KiB";
     }
-    EXPECT_TRUE(sawOutOfMemory);
-    EXPECT_TRUE(sawSuccess);
+    ASSERT_FALSE(grid.empty());
+    for (const char* verb : {"convert --quiet IN OUT", "info IN", "trace IN >/dev/null"}) {
+        bool sawOutOfMemory = false;
+        bool sawSuccess = false;
+        for (int kib = 4096; kib <= 131072 && !sawSuccess; kib += 512) {
+            TempFolder folder;
+            WriteFile(folder / "in.kvd", grid);
+            const ToolRun run = RunKvd(folder, Substitute(verb, folder), "-v " + std::to_string(kib));
+            if (run.exitCode == 127 && !sawOutOfMemory)
+                continue;   // the loader could not map the program's libraries
+            if (run.exitCode == 6) {
+                sawOutOfMemory = true;
+                EXPECT_NE(run.err.find("kvd: out of memory while "), std::string::npos) << run.err;
+                EXPECT_FALSE(std::filesystem::exists(folder / "out.glb"));
+            } else {
+                ASSERT_EQ(run.exitCode, 0) << verb << " at " << kib << " KiB: " << run.err;
+                sawSuccess = true;
+            }
+            EXPECT_FALSE(HasPartialFiles(folder)) << kib << " KiB";
+        }
+        EXPECT_TRUE(sawOutOfMemory) << verb;
+        EXPECT_TRUE(sawSuccess) << verb;
+    }
 }
 
 TEST(KvdToolTest, AnInterruptedConversionLeavesNoOutputAndNoTemporaryFile)

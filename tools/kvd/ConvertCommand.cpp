@@ -20,6 +20,9 @@
 
 namespace {
 
+// The current mesh's vertex list, plus blocks and the document.
+constexpr MemoryNeed kConvertMemory{12, 64};
+
 struct ConvertOptions {
     std::string file;
     std::string out;
@@ -125,7 +128,7 @@ int RunConvert(const ConvertOptions& options)
         return Convert(options, *format, doing);
     } catch (const std::bad_alloc&) {
         // Every temporary file is gone by now: their owners were unwound.
-        return ReportOutOfMemory(options.file, doing);
+        return ReportOutOfMemory(options.file, doing, kConvertMemory);
     }
 }
 

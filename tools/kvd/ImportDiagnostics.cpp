@@ -63,16 +63,19 @@ int ReportImportFailure(const std::string& path, const ImportReport& report)
     return kExitFailure;
 }
 
-int ReportOutOfMemory(const std::string& path, const std::string& doing)
+int ReportOutOfMemory(const std::string& path, const std::string& doing, const MemoryNeed& need,
+                      const char* outcome)
 {
-    // Converting holds about one vertex list (12 bytes a vertex) at a time,
-    // and a vertex takes at least 12 bytes of the file.
+    // A vertex takes 12 bytes of the file, so the largest mesh has at most
+    // the file's size in bytes over 12 vertices.
     const uint64_t fileBytes = FileSizeOrZero(path);
     const double mib = 1024.0 * 1024.0;
+    const double most = static_cast<double>(fileBytes / 12 * need.bytesPerVertex) / mib + need.fixedMiB;
     std::fprintf(stderr,
-                 "kvd: out of memory while %s; this scene needs about 12 bytes per vertex of its largest mesh "
-                 "plus 64 MiB, at most %.1f MiB for a file of %.1f MiB; nothing was written\n",
-                 doing.c_str(), static_cast<double>(fileBytes) / mib + 64.0, static_cast<double>(fileBytes) / mib);
+                 "kvd: out of memory while %s (a file of %.1f MiB); this needs about %d bytes per vertex of the "
+                 "scene's largest mesh plus %d MiB, at most %.1f MiB for this file; %s\n",
+                 doing.c_str(), static_cast<double>(fileBytes) / mib, need.bytesPerVertex, need.fixedMiB, most,
+                 outcome);
     return kExitOutOfMemory;
 }
 

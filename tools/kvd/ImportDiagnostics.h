@@ -23,9 +23,17 @@ std::string DescribeMessage(const std::string& gbkMessage);
 // standard error; 0 when the import read the whole file.
 int ReportImportFailure(const std::string& path, const ImportReport& report);
 
-// Says that memory ran out while doing (e.g. "reading scene.kvd") and how
-// much a scene of path's size needs; returns kExitOutOfMemory.
-int ReportOutOfMemory(const std::string& path, const std::string& doing);
+// What a verb needs: bytes per vertex of the largest mesh, and a fixed part.
+struct MemoryNeed {
+    int bytesPerVertex;
+    int fixedMiB;
+};
+
+// Says that memory ran out while doing (e.g. "reading scene.kvd"), how much
+// the verb needs for a file of path's size, and the outcome ("nothing was
+// written"); returns kExitOutOfMemory.
+int ReportOutOfMemory(const std::string& path, const std::string& doing, const MemoryNeed& need,
+                      const char* outcome = "nothing was written");
 
 // The help text's list of exit codes.
 std::string ExitCodeHelp();

@@ -19,6 +19,9 @@ namespace {
 
 using nlohmann::json;
 
+// The current mesh's vertex list, plus the reader's blocks.
+constexpr MemoryNeed kInfoMemory{12, 16};
+
 // Objects listed one by one in the text output; --json lists all.
 constexpr size_t kListedObjects = 20;
 
@@ -248,7 +251,7 @@ int RunInfo(const InfoOptions& options)
         report = ImportWithProgress(options.file, host, options.json);
         info = InfoJson(options.file, report, census);
     } catch (const std::bad_alloc&) {
-        return ReportOutOfMemory(options.file, "reading " + options.file);
+        return ReportOutOfMemory(options.file, "reading " + options.file, kInfoMemory, "nothing was printed");
     }
 
     // The reason goes to standard error in both forms; the JSON still holds it.

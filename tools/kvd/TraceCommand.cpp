@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <string>
 #include <system_error>
 
@@ -15,8 +16,14 @@
 #include "reader/SceneReader.h"
 #include "tools/host/TraceHost.h"
 #include "tools/kvd/Commands.h"
+#include "tools/kvd/ImportDiagnostics.h"
+#include "tools/kvd/SceneCommands.h"
 
 namespace {
+
+// An import into a host makes a 24-byte host point per vertex of the
+// current mesh.
+constexpr MemoryNeed kTraceMemory{24, 16};
 
 struct TraceOptions {
     std::string file;
@@ -92,5 +99,13 @@ void AddTraceCommand(CLI::App& app, int& exitCode)
                         "The N-th GB_BeginSurface (from 1) answers 0")
         ->option_text("N")
         ->check(CLI::Range(1, INT_MAX));
-    command->callback([options, &exitCode] { exitCode = RunTrace(*options); });
+    command->callback([options, &exitCode] {
+        try {
+            exitCode = RunTrace(*options);
+        } catch (const std::bad_alloc&) {
+            std::fflush(stdout);
+            exitCode = ReportOutOfMemory(options->file, "tracing " + options->file, kTraceMemory,
+                                         "the trace printed so far is incomplete");
+        }
+    });
 }
