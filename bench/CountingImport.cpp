@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "bench/CountingHost.h"
+#include "convert/HostDestination.h"
 #include "reader/MessageSink.h"
 #include "reader/SceneReader.h"
 
@@ -28,7 +29,8 @@ int main(int argc, char** argv)
     StderrMessages messages;
     CountingHost host;
     SetSceneHost(&host);
-    SceneReader reader(messages);
+    HostDestination destination;
+    SceneReader reader(messages, destination);
     int imported = reader.ImportFile(argv[1]);
     SetSceneHost(nullptr);
     if (imported != 1 || reader.damaged())

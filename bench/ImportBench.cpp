@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench/CountingHost.h"
+#include "convert/HostDestination.h"
 #include "reader/InputBuffer.h"
 #include "reader/LittleEndian.h"
 #include "reader/MessageSink.h"
@@ -50,7 +51,8 @@ void ImportScene(benchmark::State& state, const std::vector<uint8_t>& bytes, uin
     CountingHost host;
     SceneHost* previous = SetSceneHost(&host);
     for (auto _ : state) {
-        SceneReader reader(messages);
+        HostDestination destination;
+        SceneReader reader(messages, destination);
         benchmark::DoNotOptimize(reader.ImportBytes(bytes.data(), bytes.size()));
     }
     SetSceneHost(previous);

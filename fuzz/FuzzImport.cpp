@@ -1,26 +1,39 @@
 // libFuzzer entry: imports the input bytes as one import session imports a
 // file, through the same reader and input buffer, with a host that checks
-// every rule of the host interface.
+// every rule of the host interface, and reads them into the kvd tool's
+// destinations as kvd info and kvd convert do.
 //
-// Each input is imported twice: once with a host that accepts everything,
-// once with one that refuses some objects and surfaces. A refused object
-// still has its faces passed over, so both imports must read the same
-// objects, and every object both accepted must have reached them alike.
+// Each input is imported twice into the host: once with a host that accepts
+// everything, once with one that refuses some objects and surfaces. A
+// refused object still has its faces passed over, so both imports must read
+// the same objects, and every object both accepted must have reached them
+// alike. The tool's destinations must see the objects and triangles the
+// accepting host saw, and everything they keep must be indexable.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "reader/SceneReader.h"
 #include "reader/UserTexts.h"
 #include "tests/support/CheckedImport.h"
+#include "tools/export/IndexedMesh.h"
+#include "tools/scene/SceneCollector.h"
+#include "tools/scene/SceneSummary.h"
 
 namespace {
 
 struct ImportOutcome {
     bool damaged = false;
     int objects = 0;
+    int triangles = 0;
     std::vector<uint64_t> digests;
+};
+
+class SilentMessages final : public MessageSink {
+public:
+    void ShowMessage(const char*) override {}
 };
 
 [[noreturn]] void Fail(const char* what, const std::string& details)
@@ -38,7 +51,43 @@ ImportOutcome Import(const uint8_t* data, size_t size, CheckingHostOptions optio
         Fail("host rule broken", host.ViolationReport());
     if (result.damaged && host.MessageCount(texts::kFileDamaged) != 1)
         Fail("damaged import without its one message", "");
-    return {result.damaged, host.objectsBegun(), host.objectDigests()};
+    return {result.damaged, host.objectsBegun(), host.triangles(), host.objectDigests()};
+}
+
+// kvd info's and kvd convert's destinations over the same bytes.
+void CheckToolDestinations(const uint8_t* data, size_t size, const ImportOutcome& host)
+{
+    SilentMessages messages;
+    SceneSummaryResult summary;
+    SceneSummary summaryDestination(summary);
+    SceneReader(messages, summaryDestination).ImportBytes(data, size);
+    SceneModel model;
+    SceneCollector collector(model);
+    SceneReader(messages, collector).ImportBytes(data, size);
+
+    if (summary.objects.size() != static_cast<size_t>(host.objects) || model.objects.size() != summary.objects.size())
+        Fail("the tool's destinations saw other objects than the host", "");
+    if (summary.triangles != static_cast<uint64_t>(host.triangles))
+        Fail("the summary counted other triangles than the host got", "");
+    for (size_t i = 0; i < model.objects.size(); ++i) {
+        const SceneObject& object = model.objects[i];
+        const ObjectSummary& counted = summary.objects[i];
+        const size_t vertexCount = object.points.size() / 3;
+        if (object.triangleCount() != counted.triangles || counted.vertices > vertexCount)
+            Fail("the summary and the collector disagree on an object", "");
+        if (static_cast<size_t>(object.material) >= model.materials.size())
+            Fail("an object names a material the collector does not have", "");
+        if (counted.fileMaterial != MeshView::kOwnColour &&
+            static_cast<size_t>(counted.fileMaterial) >= summary.materials.size())
+            Fail("an object names a file material beyond the list", "");
+        for (uint32_t index : object.indices) {
+            if (index >= vertexCount)
+                Fail("a kept face names a vertex outside its list", "");
+        }
+        const IndexedMesh indexed = BuildIndexedMesh(object, AxisMode::ToYUp, i % 2 == 1);
+        if (indexed.indices.size() + indexed.trianglesDropped * 3 != object.indices.size())
+            Fail("indexing lost triangles", "");
+    }
 }
 
 }  // namespace
@@ -46,6 +95,7 @@ ImportOutcome Import(const uint8_t* data, size_t size, CheckingHostOptions optio
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ImportOutcome accepting = Import(data, size, {});
+    CheckToolDestinations(data, size, accepting);
     CheckingHostOptions refusing;
     refusing.refuseEveryObject = 3;
     refusing.refuseEverySurface = 2;

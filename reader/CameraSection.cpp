@@ -1,27 +1,30 @@
-// Camera entries: each camera record reaches the host as soon as it is read,
-// the first of an import as the default camera.
+// Camera entries: each camera record is handed on as soon as it is read, the
+// first of an import as the default camera.
 #include <bit>
 
-#include "host/SceneBuilder.h"
+#include "reader/DefaultCamera.h"
 #include "reader/FormatTags.h"
 #include "reader/SceneReader.h"
 #include "reader/TextFit.h"
 
 namespace {
-void SetFromPosition(Point3d& point, const NodeTransform& transform)
+// The host's room for a camera name, its NUL included.
+constexpr size_t kCameraNameField = 32;
+
+std::array<double, 3> PositionOf(const NodeTransform& transform)
 {
-    point.set(std::bit_cast<float>(transform.values[12]),
-              std::bit_cast<float>(transform.values[13]),
-              std::bit_cast<float>(transform.values[14]));
+    return {std::bit_cast<float>(transform.values[12]), std::bit_cast<float>(transform.values[13]),
+            std::bit_cast<float>(transform.values[14])};
 }
 }  // namespace
 
 void SceneReader::ReadCameraEntry()
 {
-    NodeRecord node;
-    node.nodeType = ReadTag();
-    if (node.nodeType == tags::kCameraEntry)
+    if (ReadTag() == tags::kCameraEntry) {
+        NodeRecord node;
+        node.nodeType = tags::kCameraEntry;
         ReadCamera(node);
+    }
 }
 
 void SceneReader::ReadCamera(NodeRecord& node)
@@ -36,40 +39,33 @@ void SceneReader::ReadCamera(NodeRecord& node)
         if (ReadTag() == tags::kCameraTarget)
             ReadTransform(camera.targetTransform);
         ReadTransform(camera.transform);
-        ReadCameraSettings(camera.settings);
+        ReadCameraSettings();
     }
     if (damaged_)
         return;
 
-    Point3d eye;
-    Point3d target;
+    char name[kCameraNameField];
+    CopyTextToField(camera.name, name, sizeof name);
+    // No placement: the view of the fixed default camera. A camera placed
+    // without a target looks at the origin, which its unread (all-zero)
+    // target transform holds.
+    CameraView view{name, kDefaultEye, kDefaultTarget, kCameraFov, camerasEmitted == 0};
     if (placed) {
-        SetFromPosition(eye, camera.transform);
-        SetFromPosition(target, camera.targetTransform);
-    } else {
-        // No placement: the view of the fixed default camera. A camera placed
-        // without a target looks at the origin, which its unread (all-zero)
-        // target transform holds.
-        eye.set(kDefaultEye[0], kDefaultEye[1], kDefaultEye[2]);
-        target.set(kDefaultTarget[0], kDefaultTarget[1], kDefaultTarget[2]);
+        view.eye = PositionOf(camera.transform);
+        view.target = PositionOf(camera.targetTransform);
     }
-
-    char nameBuffer[32];
-    CopyTextToField(camera.name, nameBuffer, sizeof nameBuffer);
-    if (camerasEmitted == 0)
-        GB_SetDefaultCamera(nameBuffer, eye, target, kCameraFov);
-    else
-        GB_AddCamera(nameBuffer, eye, target, kCameraFov);
+    destination_.Camera(view);
     ++camerasEmitted;
 
     ReadTag();   // closing tag, any value
 }
 
-void SceneReader::ReadCameraSettings(CameraSettings& settings)
+// The settings record is read to stay in step; nothing uses its values.
+void SceneReader::ReadCameraSettings()
 {
     if (ReadTag() != tags::kCameraSettings)
         return;
-    settings.kind = ReadTag();
-    for (uint32_t& parameter : settings.parameters)
-        parameter = ReadValue();
+    ReadTag();   // kind
+    for (int i = 0; i < 6; ++i)
+        ReadValue();
 }

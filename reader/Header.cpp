@@ -4,6 +4,7 @@
 
 #include "reader/FormatTags.h"
 #include "reader/SceneReader.h"
+#include "reader/UserTexts.h"
 
 namespace {
 constexpr std::string_view kSignature = "*KOLVENDRASIT";

@@ -1,14 +1,10 @@
-// In-memory node entries of the object section, and the transform record
-// shared by cameras and meshes.
+// The working record of a node entry of the object section (or of a camera
+// entry), and the transform record shared by cameras and meshes.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
-#include <vector>
-
-struct NodeRecord;
-using NodeList = std::vector<NodeRecord>;
 
 struct NodeRecord {
     std::string label;
@@ -17,7 +13,6 @@ struct NodeRecord {
     std::string name;
     std::string secondaryName;
     uint32_t childCount = 0;
-    NodeList children;
 };
 
 struct NodeTransform {

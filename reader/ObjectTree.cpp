@@ -1,19 +1,20 @@
 // The object section: a forest of node entries read depth first. Mesh nodes
-// reach the host while the tree is read, before their children.
+// are handed on while the tree is read, before their children; nothing of a
+// node is kept once its entry has been read.
 #include "reader/FormatTags.h"
 #include "reader/SceneReader.h"
 
-int SceneReader::ReadNode(NodeList& parentList)
+int SceneReader::ReadNode()
 {
     NestingLevel level(*this);
     if (!level.allowed())
         return 0;
 
-    NodeRecord node;
     // A lone value other than a node entry counts as an entry read.
     if (ReadTag() != tags::kNodeEntry)
         return damaged_ ? 0 : 1;
 
+    NodeRecord node;
     ReadString();
     node.label = Text();
     node.nodeType = ReadTag();
@@ -26,11 +27,8 @@ int SceneReader::ReadNode(NodeList& parentList)
     node.childCount = currentTag;
 
     for (uint32_t i = 0; i < node.childCount; ++i) {
-        if (!ReadNode(node.children))
+        if (!ReadNode())
             return 0;
     }
-    if (damaged_)
-        return 0;
-    parentList.push_back(std::move(node));
-    return 1;
+    return damaged_ ? 0 : 1;
 }

@@ -5,8 +5,13 @@
 
 #include "reader/LittleEndian.h"
 #include "reader/SceneReader.h"
+#include "reader/TextFit.h"
+#include "reader/UserTexts.h"
 
-SceneReader::SceneReader(MessageSink& messages) : messages_(messages) {}
+SceneReader::SceneReader(MessageSink& messages, SceneDestination& destination)
+    : messages_(messages), destination_(destination)
+{
+}
 
 SceneReader::~SceneReader()
 {
@@ -33,16 +38,14 @@ uint16_t SceneReader::ReadWord()
 {
     uint8_t bytes[2];
     ReadBytes(bytes, sizeof bytes);
-    wordScratch = LoadU16(bytes);
-    return wordScratch;
+    return LoadU16(bytes);
 }
 
 uint32_t SceneReader::ReadValue()
 {
     uint8_t bytes[4];
     ReadBytes(bytes, sizeof bytes);
-    valueScratch = LoadU32(bytes);
-    return valueScratch;
+    return LoadU32(bytes);
 }
 
 float SceneReader::ReadFloat()
@@ -54,24 +57,30 @@ int32_t SceneReader::ReadInt()
 {
     uint8_t bytes[4];
     ReadBytes(bytes, sizeof bytes);
-    intScratch = static_cast<int32_t>(LoadU32(bytes));
-    return intScratch;
+    return static_cast<int32_t>(LoadU32(bytes));
 }
 
 void SceneReader::ReadString()
 {
     uint8_t bytes[4];
     ReadBytes(bytes, sizeof bytes);
-    textLength = LoadU32(bytes);
-    // The text ends at its first NUL and has at most 83 bytes; whatever the
-    // count claims beyond the buffer is passed over without being stored.
-    size_t kept = std::min<size_t>(textLength, kTextBufferSize - 1);
-    ReadBytes(textBuffer, kept);
-    textBuffer[kept] = '\0';
-    if (!damaged_ && !input_->Skip(textLength - kept))
+    const uint32_t count = LoadU32(bytes);
+    // The text ends at its first NUL and has at most 83 bytes. One byte more
+    // than that is read, to tell where a cut text's last character ends;
+    // whatever the count claims beyond is passed over without being stored.
+    const size_t stored = std::min<size_t>(count, kTextBufferSize);
+    ReadBytes(textBuffer, stored);
+    if (!damaged_ && !input_->Skip(count - stored))
         damaged_ = true;
-    if (damaged_)
+    if (damaged_) {
         textBuffer[0] = '\0';
+        return;
+    }
+    const std::string_view read(textBuffer, stored);
+    size_t length = std::min(read.find('\0'), read.size());
+    if (length == kTextBufferSize)
+        length = GbkFitLength(read, kTextBufferSize - 1);
+    textBuffer[length] = '\0';
 }
 
 std::string_view SceneReader::Text() const

@@ -1,12 +1,12 @@
 // The reader of one import: walks a kvd scene file once, front to back, and
-// feeds the host while it reads.
+// hands what it reads to a destination while it reads (SceneDestination.h).
 //
 // The end of the input is noticed by every read. From the first short read
 // on the import is over: nothing more is read, no value of the short read is
-// acted on, an open surface and object are closed, and ImportFile tells the
-// user once that the file is damaged. The same happens when records nest
-// deeper than kMaxNestingDepth, so no file can drive the reader into
-// unbounded recursion.
+// acted on, an open mesh is ended, and the import tells the user once that
+// the file is damaged. The same happens when records nest deeper than
+// kMaxNestingDepth, so no file can drive the reader into unbounded
+// recursion.
 #pragma once
 
 #include <cstdint>
@@ -20,11 +20,12 @@
 #include "reader/CameraRecords.h"
 #include "reader/ImportHeader.h"
 #include "reader/InputBuffer.h"
+#include "reader/LargePageAllocator.h"
 #include "reader/MaterialRecords.h"
 #include "reader/MeshRecord.h"
 #include "reader/MessageSink.h"
 #include "reader/NodeRecords.h"
-#include "reader/UserTexts.h"
+#include "reader/SceneDestination.h"
 
 class SceneReader {
 public:
@@ -32,76 +33,28 @@ public:
     // file is treated as damaged. Real scenes nest a handful of levels, and
     // the bound keeps the stack small on a host thread.
     static constexpr int kMaxNestingDepth = 256;
-    static constexpr size_t kTextBufferSize = 84;
-    static constexpr double kCameraFov = 22.0;
-    // The view of the fixed default camera of a file without cameras.
-    static constexpr double kDefaultEye[3] = {2734.0, -1836.8, 3832.7};
-    static constexpr double kDefaultTarget[3] = {9706.5, 368.3, 3047.6};
 
-    explicit SceneReader(MessageSink& messages);
+    SceneReader(MessageSink& messages, SceneDestination& destination);
     ~SceneReader();
     SceneReader(const SceneReader&) = delete;
     SceneReader& operator=(const SceneReader&) = delete;
 
     // Opens, checks, imports and closes the file. 1 when the scene body was
     // read; 0 when the file did not open, the header was rejected or the
-    // host refused the import.
+    // destination refused the import.
     int ImportFile(const std::string& path);
     // The same import from bytes in memory, through the same reader.
     int ImportBytes(const uint8_t* data, size_t size);
-
-    int ReadHeader(ImportHeader& header);
-    void ReadSceneBody();
-
-    void ReadMaterialSection(MaterialList& materials);
-    void ReadMaterial(MaterialList& destination);
-    void ReadMap(MapList& destination);
-    void ReadImageBlock(ImageBlock& block);
-
-    void ReadNameRecord(std::string& name, std::string& secondaryName);
-    void ReadTransform(NodeTransform& transform);
-
-    void ReadCameraEntry();
-    void ReadCamera(NodeRecord& node);
-    void ReadCameraSettings(CameraSettings& settings);
-
-    int ReadNode(NodeList& parentList);
-    void ReadMesh(NodeRecord& node);
-    void ReadMaterialRef(MeshRecord& mesh);
-    void EmitMeshGeometry(const MeshRecord& mesh);
-
-    // Primitives. On a short read they leave the reader damaged and the
-    // destination at zero.
-    uint16_t ReadTag();
-    uint16_t ReadWord();
-    uint32_t ReadValue();
-    float ReadFloat();
-    int32_t ReadInt();
-    // Reads a length-prefixed string; its text (up to the first NUL, at most
-    // 83 bytes) is then in textBuffer.
-    void ReadString();
-    std::string_view Text() const;
 
     // Told how far the file has been read, once per block (nullptr: nobody).
     void SetReadProgress(ReadProgress* progress) { readProgress_ = progress; }
 
     // True once a read met the end of the input or the nesting bound was passed.
     bool damaged() const { return damaged_; }
-    // Bytes consumed so far (0 before an import starts).
-    uint64_t position() const { return input_ ? input_->position() : 0; }
-
-    std::string filePath;
-    std::FILE* file = nullptr;
-    uint16_t currentTag = 0;
-    uint16_t wordScratch = 0;
-    int32_t intScratch = 0;
-    uint32_t valueScratch = 0;
-    char textBuffer[kTextBufferSize] = {};
-    uint32_t textLength = 0;
-    int32_t camerasEmitted = 0;
-    std::vector<tagMaterial> hostMaterials;
 
 private:
+    static constexpr size_t kTextBufferSize = 84;
+
     // Counts one level of recursion for as long as it lives.
     class NestingLevel {
     public:
@@ -118,6 +71,42 @@ private:
     };
 
     int ImportInput();
+    int ReadHeader(ImportHeader& header);
+    void ReadSceneBody();
+    void SetDefaultCamera();
+
+    void ReadMaterialSection(MaterialList& materials);
+    void ReadMaterial(MaterialList& destination);
+    void ReadMap(MapList& destination);
+    void ReadImageBlock(ImageBlock& block);
+
+    void ReadNameRecord(std::string& name, std::string& secondaryName);
+    void ReadTransform(NodeTransform& transform);
+
+    void ReadCameraEntry();
+    void ReadCamera(NodeRecord& node);
+    void ReadCameraSettings();
+
+    int ReadNode();
+    void ReadMesh(NodeRecord& node);
+    void ReadMaterialRef(MeshRecord& mesh);
+    void EmitMeshGeometry(const MeshRecord& mesh);
+    void ReadVertices(int32_t vertexCount);
+    void ReadFaces(int32_t faceCount);
+    void SkipFaces(int32_t faceCount);
+
+    // Primitives. On a short read they leave the reader damaged and the
+    // destination at zero.
+    uint16_t ReadTag();
+    uint16_t ReadWord();
+    uint32_t ReadValue();
+    float ReadFloat();
+    int32_t ReadInt();
+    // Reads a length-prefixed string; its text (up to the first NUL, at most
+    // 83 bytes, never ending in half a GBK character) is then in textBuffer.
+    void ReadString();
+    std::string_view Text() const;
+
     // Every read of the file goes through here.
     bool ReadBytes(void* dest, size_t n)
     {
@@ -126,13 +115,21 @@ private:
         return FailRead(dest, n);
     }
     bool FailRead(void* dest, size_t n);
-    void SetDefaultCamera();
-    void SkipFaces(int32_t faceCount);
     void ReportDamage();
 
     MessageSink& messages_;
+    SceneDestination& destination_;
+    std::FILE* file = nullptr;
     std::optional<InputBuffer> input_;
     ReadProgress* readProgress_ = nullptr;
+
+    uint16_t currentTag = 0;
+    char textBuffer[kTextBufferSize] = {};
+    int32_t camerasEmitted = 0;
+    std::vector<tagMaterial> hostMaterials;
+    // The vertex list of the mesh being read; its room is kept for the next.
+    std::vector<MeshVertex, UninitialisedLargePageAllocator<MeshVertex>> vertices_;
+
     bool damaged_ = false;
     bool damageReported_ = false;
     int nestingDepth_ = 0;

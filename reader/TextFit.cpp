@@ -2,9 +2,8 @@
 
 #include <cstring>
 
-void CopyTextToField(std::string_view text, char* field, size_t capacity)
+size_t GbkFitLength(std::string_view text, size_t room)
 {
-    size_t room = capacity - 1;
     size_t kept = 0;
     // Walk from the start: a trail byte can look like a lead byte, so only a
     // forward walk knows where characters begin.
@@ -15,6 +14,12 @@ void CopyTextToField(std::string_view text, char* field, size_t capacity)
             break;
         kept += width;
     }
+    return kept;
+}
+
+void CopyTextToField(std::string_view text, char* field, size_t capacity)
+{
+    const size_t kept = GbkFitLength(text, capacity - 1);
     std::memcpy(field, text.data(), kept);
     field[kept] = '\0';
 }

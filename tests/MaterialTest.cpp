@@ -33,6 +33,14 @@ struct MaterialCase {
 
 void PrintTo(const MaterialCase& c, std::ostream* out) { *out << c.name; }
 
+std::string Repeated(const std::string& text, int times)
+{
+    std::string result;
+    for (int i = 0; i < times; ++i)
+        result += text;
+    return result;
+}
+
 MaterialSectionDescription Section(std::vector<MaterialDescription> materials)
 {
     return {.materials = std::move(materials)};
@@ -80,6 +88,14 @@ const MaterialCase kMaterialCases[] = {
     {"name without NUL within its count", Section({{.name = KvdString::Raw(5, "abcde")}}), {{"abcde"}}},
     {"name with bytes after its NUL", Section({{.name = KvdString::Raw(8, std::string_view("ab\0cdefg", 8))}}), {{"ab"}}},
     {"name count 0", Section({{.name = KvdString::Raw(0, "")}}), {{""}}},
+    // A text cut to 83 bytes never ends in half a GBK character; only a walk
+    // from the start knows that a byte like 0xc6 is a trail, not a lead.
+    {"name cut inside a GBK character", Section({{.name = std::string(82, 'n') + "\xce\xc4" "x"}}),
+     {{std::string(82, 'n')}}},
+    {"name cut after a GBK character", Section({{.name = std::string(81, 'n') + "\xce\xc4" "x"}}),
+     {{std::string(81, 'n') + "\xce\xc4"}}},
+    {"name of GBK characters whose trail bytes look like leads",
+     Section({{.name = "n" + Repeated("\xc6\xc6", 42)}}), {{"n" + Repeated("\xc6\xc6", 41)}}},
     // The record and its optional items.
     {"bare record", Section({{}}), {{""}}},
     {"slots one off their tags", Section({{.nameSlot = 351, .classSlot = 354, .mapSlot = 600, .subMaterialSlot = 345}}),

@@ -92,14 +92,7 @@ protected:
         std::fclose(out);
 
         CheckingHost host;
-        SceneHost* previous = SetSceneHost(&host);
-        {
-            SceneReader reader(host);
-            EXPECT_EQ(reader.ImportFile(path_.string()), 1);
-            GB_EndImport();
-        }
-        SetSceneHost(previous);
-        host.FinishSession();
+        EXPECT_EQ(RunCheckedFileImport(host, path_.string()).imported, 1);
         EXPECT_TRUE(host.violations().empty()) << host.ViolationReport();
         return host.calls();
     }

@@ -1,6 +1,6 @@
-// The collector keeps a mesh's shared points once and the exporters index
+// The collector keeps a mesh's vertex list and faces, and the exporters index
 // them without a corner list: the result must be the corner path's, byte for
-// byte, whatever the points hold.
+// byte, whatever the vertices hold.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,7 +13,7 @@
 
 #include "tools/export/EqualPointMerge.h"
 #include "tools/export/IndexedMesh.h"
-#include "tools/scene/SceneCollector.h"
+#include "tools/scene/SceneModel.h"
 
 namespace {
 
@@ -65,19 +65,15 @@ std::vector<float> CornersOf(const PointMesh& mesh)
     return corners;
 }
 
-// What the collector keeps when the reader hands it the mesh: pointers into
-// one array of points.
+// What the collector keeps when the reader hands it the mesh.
 SceneObject Collect(const PointMesh& mesh)
 {
-    std::vector<Point3d> points(mesh.points.size());
-    for (size_t i = 0; i < points.size(); ++i)
-        points[i].set(mesh.points[i][0], mesh.points[i][1], mesh.points[i][2]);
-    SceneModel scene;
-    SceneCollector collector(scene);
-    collector.BeginObject();
+    SceneObject object;
+    for (const auto& point : mesh.points)
+        object.points.insert(object.points.end(), point.begin(), point.end());
     for (const auto& face : mesh.faces)
-        collector.AddTriangle(&points[face[0]], &points[face[1]], &points[face[2]]);
-    return scene.objects.at(0);
+        object.indices.insert(object.indices.end(), face.begin(), face.end());
+    return object;
 }
 
 void ExpectSameMesh(const IndexedMesh& got, const IndexedMesh& want)
@@ -100,7 +96,6 @@ TEST(SharedPointsTest, IndexLikeTheCornersInEveryAxisModeWithAndWithoutTextures)
     for (const PointMesh& mesh : Meshes()) {
         SCOPED_TRACE(mesh.name);
         const SceneObject object = Collect(mesh);
-        EXPECT_TRUE(object.corners.empty());
         EXPECT_EQ(object.triangleCount(), mesh.faces.size());
         const std::vector<float> corners = CornersOf(mesh);
         for (AxisMode axes : {AxisMode::Keep, AxisMode::ToYUp}) {
@@ -108,33 +103,6 @@ TEST(SharedPointsTest, IndexLikeTheCornersInEveryAxisModeWithAndWithoutTextures)
                 ExpectSameMesh(BuildIndexedMesh(object, axes, textured), BuildIndexedMesh(corners, axes, textured));
         }
     }
-}
-
-TEST(SharedPointsTest, AnObjectKeepsCornersWhenAPointerCannotServeAsThePoint)
-{
-    SceneModel scene;
-    SceneCollector collector(scene);
-    std::vector<Point3d> points(3);
-    points[1].set(1, 0, 0);
-    points[2].set(0, 1, 0);
-
-    // A point that changes under its pointer between triangles.
-    collector.BeginObject();
-    collector.AddTriangle(&points[0], &points[1], &points[2]);
-    points[0].set(0, 0, 9);
-    collector.AddTriangle(&points[0], &points[2], &points[1]);
-    // Points that lie in no common array.
-    collector.BeginObject();
-    Point3d apart;
-    apart.set(2, 2, 2);
-    collector.AddTriangle(&points[1], &points[2], &apart);
-
-    ASSERT_EQ(scene.objects.size(), 2u);
-    EXPECT_EQ(scene.objects[0].corners, (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 9, 0, 1, 0, 1, 0, 0}));
-    EXPECT_TRUE(scene.objects[0].cornerPoints.empty());
-    EXPECT_EQ(scene.objects[1].triangleCount(), 1u);
-    const std::vector<float> corners = {1, 0, 0, 0, 1, 0, 2, 2, 2};
-    ExpectSameMesh(BuildIndexedMesh(scene.objects[1], AxisMode::Keep), BuildIndexedMesh(corners, AxisMode::Keep));
 }
 
 TEST(EqualPointMergeTest, NumbersLikeTheGeneralRemap)

@@ -199,8 +199,8 @@ void WriteGrid(SceneWriter& writer, int grid)
                                        p + uint32_t(grid) + 1});
         }
     }
-    tagMaterial material{};
-    std::strcpy(material.name, "grey");
+    SceneMaterial material;
+    material.name = "grey";
     const int number = writer.AddMaterial(material);
     writer.BeginMesh(points.data(), points.size() / 3, number);
     for (size_t t = 0; t < faces.size() / 3; t += 1000)

@@ -1,24 +1,38 @@
 #include "tests/support/CheckedImport.h"
 
-#include "host/SceneBuilder.h"
+#include "convert/HostDestination.h"
 #include "reader/SceneReader.h"
 
-CheckedImportResult RunCheckedImport(CheckingHost& host, const uint8_t* data, size_t size)
+namespace {
+template <class RunImport>
+CheckedImportResult RunInstalled(CheckingHost& host, RunImport&& runImport)
 {
     SceneHost* previous = SetSceneHost(&host);
     CheckedImportResult result;
     {
-        SceneReader reader(host);
-        result.imported = reader.ImportBytes(data, size);
+        HostDestination destination;
+        SceneReader reader(host, destination);
+        result.imported = runImport(reader);
         result.damaged = reader.damaged();
-        GB_EndImport();
+        HostDestination::EndImport();
     }
     SetSceneHost(previous);
     host.FinishSession();
     return result;
 }
+}  // namespace
+
+CheckedImportResult RunCheckedImport(CheckingHost& host, const uint8_t* data, size_t size)
+{
+    return RunInstalled(host, [&](SceneReader& reader) { return reader.ImportBytes(data, size); });
+}
 
 CheckedImportResult RunCheckedImport(CheckingHost& host, const std::vector<uint8_t>& bytes)
 {
     return RunCheckedImport(host, bytes.data(), bytes.size());
+}
+
+CheckedImportResult RunCheckedFileImport(CheckingHost& host, const std::string& path)
+{
+    return RunInstalled(host, [&](SceneReader& reader) { return reader.ImportFile(path); });
 }

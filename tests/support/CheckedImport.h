@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "tests/support/CheckingHost.h"
@@ -17,3 +18,5 @@ struct CheckedImportResult {
 // Installs host for the session and checks its end (FinishSession).
 CheckedImportResult RunCheckedImport(CheckingHost& host, const uint8_t* data, size_t size);
 CheckedImportResult RunCheckedImport(CheckingHost& host, const std::vector<uint8_t>& bytes);
+// The same session over a file, read through the file reader's blocks.
+CheckedImportResult RunCheckedFileImport(CheckingHost& host, const std::string& path);

@@ -20,7 +20,7 @@ InstalledTraceHost::InstalledTraceHost(HostRefusals refusals)
 
 InstalledTraceHost::~InstalledTraceHost() { SetSceneHost(previous_); }
 
-TracedImport::TracedImport(HostRefusals refusals) : trace_(refusals), reader_(trace_.host()) {}
+TracedImport::TracedImport(HostRefusals refusals) : trace_(refusals), reader_(trace_.host(), host_) {}
 
 int TracedImport::Import(const std::vector<uint8_t>& bytes)
 {

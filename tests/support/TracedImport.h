@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/HostDestination.h"
 #include "reader/SceneReader.h"
 #include "tests/support/ScriptedUserInterface.h"
 #include "tools/host/TraceHost.h"
@@ -40,6 +41,7 @@ public:
 
 private:
     InstalledTraceHost trace_;
+    HostDestination host_;
     SceneReader reader_;
 };
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "convert/LargePageAllocator.h"
+#include "reader/LargePageAllocator.h"
 
 namespace {
 struct Entry {

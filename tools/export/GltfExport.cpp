@@ -38,11 +38,6 @@ uint64_t RoundUp4(uint64_t n)
     return (n + 3) & ~uint64_t{3};
 }
 
-std::string TextField(const char* field, size_t capacity)
-{
-    return std::string(field, strnlen(field, capacity));
-}
-
 // glTF colour factors lie in [0, 1]; a value the file holds outside it (or
 // not a number) is brought to the nearest end. The stored values stay in
 // the material's extras.
@@ -53,7 +48,7 @@ double UnitInterval(float value)
     return std::clamp(static_cast<double>(value), 0.0, 1.0);
 }
 
-tinygltf::Value ColourValue(const float (&colour)[3])
+tinygltf::Value ColourValue(const std::array<float, 3>& colour)
 {
     return tinygltf::Value(tinygltf::Value::Array{tinygltf::Value(static_cast<double>(colour[0])),
                                                   tinygltf::Value(static_cast<double>(colour[1])),
@@ -183,25 +178,25 @@ int GltfStreamWriter::TextureFor(const std::string& uri)
     return where->second;
 }
 
-int GltfStreamWriter::AddMaterial(const tagMaterial& host)
+int GltfStreamWriter::AddMaterial(const SceneMaterial& source)
 {
     tinygltf::Material material;
-    material.name = GbkToUtf8(TextField(host.name, sizeof host.name));
-    material.pbrMetallicRoughness.baseColorFactor = {UnitInterval(host.colour2[0]), UnitInterval(host.colour2[1]),
-                                                     UnitInterval(host.colour2[2]), 1.0};
+    material.name = GbkToUtf8(source.name);
+    material.pbrMetallicRoughness.baseColorFactor = {UnitInterval(source.diffuse[0]), UnitInterval(source.diffuse[1]),
+                                                     UnitInterval(source.diffuse[2]), 1.0};
     // The host's materials are plain coloured surfaces, not metals.
     material.pbrMetallicRoughness.metallicFactor = 0.0;
     material.pbrMetallicRoughness.roughnessFactor = 1.0;
 
     tinygltf::Value::Object extras;
-    extras["ambientColor"] = ColourValue(host.colour1);
-    extras["diffuseColor"] = ColourValue(host.colour2);
-    extras["specularColor"] = ColourValue(host.colour3);
-    extras["scalar1"] = tinygltf::Value(host.scalar1);
-    extras["shadeCode"] = tinygltf::Value(host.shadeCode);
-    extras["reserved2"] = tinygltf::Value(host.reserved2);
+    extras["ambientColor"] = ColourValue(source.ambient);
+    extras["diffuseColor"] = ColourValue(source.diffuse);
+    extras["specularColor"] = ColourValue(source.specular);
+    extras["scalar1"] = tinygltf::Value(source.scalar1);
+    extras["shadeCode"] = tinygltf::Value(source.shadeCode);
+    extras["reserved2"] = tinygltf::Value(source.reserved2);
 
-    const std::string first = TextField(host.firstTexture, sizeof host.firstTexture);
+    const std::string& first = source.texture;
     if (!first.empty()) {
         extras["firstTexture"] = tinygltf::Value(GbkToUtf8(first));
         material.pbrMetallicRoughness.baseColorTexture.index = TextureFor(PathToUri(RelativeTexturePath(first)));
@@ -209,7 +204,7 @@ int GltfStreamWriter::AddMaterial(const tagMaterial& host)
     // A bump (height) image is not a normal map, and is often a BMP or TIF
     // that glTF cannot hold: it is kept as a reference by URI that tools
     // can follow, not wired into normalTexture.
-    const std::string second = TextField(host.secondTexture, sizeof host.secondTexture);
+    const std::string& second = source.bumpTexture;
     if (!second.empty()) {
         extras["secondTexture"] = tinygltf::Value(GbkToUtf8(second));
         tinygltf::Value::Object bump;

@@ -27,7 +27,7 @@ public:
     GltfStreamWriter(std::string path, bool binary, const ExportOptions& options, const WriterLimits& limits = {});
 
     bool Open() override;
-    int AddMaterial(const tagMaterial& material) override;
+    int AddMaterial(const SceneMaterial& material) override;
     void BeginMesh(const float* points, size_t pointCount, int material) override;
     void AddTriangles(const uint32_t* corners, size_t triangleCount) override;
     void EndMesh() override;
@@ -81,7 +81,7 @@ private:
     // The mesh being written.
     StreamedMesh mesh_;
     bool meshOpen_ = false;
-    int meshMaterial_ = SceneObject::kNoSurface;
+    int meshMaterial_ = kNoMaterial;
     bool meshTextured_ = false;
     uint64_t positionsStart_ = 0;
     uint64_t texCoordsStart_ = 0;

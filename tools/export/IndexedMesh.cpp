@@ -74,23 +74,20 @@ IndexedMesh BuildIndexedMesh(const std::vector<float>& corners, AxisMode axes, b
 }
 
 namespace {
-template <class T>
-using LargeVector = std::vector<T, LargePageAllocator<T>>;
-
-// An object's corners from its shared points.
+// An object's corners from its vertices.
 std::vector<float> ExpandCorners(const SceneObject& object)
 {
-    std::vector<float> corners = object.corners;
-    corners.reserve(corners.size() + object.cornerPoints.size() * kCornerFloats);
-    for (uint32_t number : object.cornerPoints) {
+    std::vector<float> corners;
+    corners.reserve(object.indices.size() * kCornerFloats);
+    for (uint32_t number : object.indices) {
         const float* p = &object.points[size_t{number} * kCornerFloats];
         corners.insert(corners.end(), p, p + kCornerFloats);
     }
     return corners;
 }
 
-// The corner path's result from shared points, without a corner list: the
-// points of the kept triangles are taken in order of first use, equal ones
+// The corner path's result from a vertex list, without a corner list: the
+// vertices of the kept triangles are taken in order of first use, equal ones
 // merged, and the corners renumbered. Merging the points in that order gives
 // the vertices the same order as merging every corner would.
 IndexedMesh BuildFromPoints(const LargeVector<float>& points, const LargeVector<uint32_t>& cornerPoints,
@@ -143,11 +140,9 @@ IndexedMesh BuildFromPoints(const LargeVector<float>& points, const LargeVector<
 
 IndexedMesh BuildIndexedMesh(const SceneObject& object, AxisMode axes, bool withTexCoords)
 {
-    if (object.cornerPoints.empty())
-        return BuildIndexedMesh(object.corners, axes, withTexCoords);
     // Texture coordinates belong to triangles, not points: such a mesh is
     // indexed from its corners.
-    if (withTexCoords || !object.corners.empty())
+    if (withTexCoords)
         return BuildIndexedMesh(ExpandCorners(object), axes, withTexCoords);
-    return BuildFromPoints(object.points, object.cornerPoints, axes);
+    return BuildFromPoints(object.points, object.indices, axes);
 }

@@ -13,11 +13,6 @@ namespace {
 // Text goes to the files in pieces of about this size.
 constexpr size_t kTextBlock = size_t{1} << 16;
 
-std::string TextField(const char* field, size_t capacity)
-{
-    return std::string(field, strnlen(field, capacity));
-}
-
 // The shortest text that reads back as the same float.
 void PutFloat(std::string& out, float value)
 {
@@ -33,7 +28,7 @@ void PutNumber(std::string& out, uint64_t value)
     out.append(text, result.ptr);
 }
 
-void PutColour(std::string& out, const char* keyword, const float (&colour)[3])
+void PutColour(std::string& out, const char* keyword, const std::array<float, 3>& colour)
 {
     out += keyword;
     for (float c : colour) {
@@ -43,19 +38,17 @@ void PutColour(std::string& out, const char* keyword, const float (&colour)[3])
     out += '\n';
 }
 
-void PutMaterial(std::string& mtl, const tagMaterial& material, const std::string& name)
+void PutMaterial(std::string& mtl, const SceneMaterial& material, const std::string& name)
 {
     mtl += "newmtl " + name + '\n';
-    PutColour(mtl, "Ka", material.colour1);
-    PutColour(mtl, "Kd", material.colour2);
-    PutColour(mtl, "Ks", material.colour3);
+    PutColour(mtl, "Ka", material.ambient);
+    PutColour(mtl, "Kd", material.diffuse);
+    PutColour(mtl, "Ks", material.specular);
     mtl += "d 1\nillum 2\n";
-    const std::string first = TextField(material.firstTexture, sizeof material.firstTexture);
-    if (!first.empty())
-        mtl += "map_Kd " + RelativeTexturePath(first) + '\n';
-    const std::string second = TextField(material.secondTexture, sizeof material.secondTexture);
-    if (!second.empty())
-        mtl += "map_bump " + RelativeTexturePath(second) + '\n';
+    if (!material.texture.empty())
+        mtl += "map_Kd " + RelativeTexturePath(material.texture) + '\n';
+    if (!material.bumpTexture.empty())
+        mtl += "map_bump " + RelativeTexturePath(material.bumpTexture) + '\n';
     mtl += '\n';
 }
 
@@ -105,12 +98,11 @@ bool ObjStreamWriter::Put(TemporaryFile& file, const std::string& text)
     return true;
 }
 
-int ObjStreamWriter::AddMaterial(const tagMaterial& material)
+int ObjStreamWriter::AddMaterial(const SceneMaterial& material)
 {
     // Material names as tokens, kept apart by a number where two would meet.
     const size_t number = materials_.size();
-    const std::string base = ObjToken(GbkToUtf8(TextField(material.name, sizeof material.name)),
-                                      "material_" + std::to_string(number + 1));
+    const std::string base = ObjToken(GbkToUtf8(material.name), "material_" + std::to_string(number + 1));
     std::string name = base;
     for (int n = 2; !takenNames_.insert(name).second; ++n)
         name = base + "_" + std::to_string(n);
@@ -135,9 +127,9 @@ void ObjStreamWriter::BeginMesh(const float* points, size_t pointCount, int mate
         EndMesh();
     meshOpen_ = true;
     meshMaterial_ = material >= 0 && static_cast<size_t>(material) < materials_.size() ? material
-                                                                                       : SceneObject::kNoSurface;
-    meshTextured_ = meshMaterial_ != SceneObject::kNoSurface &&
-                    materials_[static_cast<size_t>(meshMaterial_)].firstTexture[0] != '\0';
+                                                                                       : kNoMaterial;
+    meshTextured_ = meshMaterial_ != kNoMaterial &&
+                    !materials_[static_cast<size_t>(meshMaterial_)].texture.empty();
     NameLibrary();
     Put(obj_, "o object_" + std::to_string(++objects_) + '\n');
     mesh_.Begin(points, pointCount, options_.axes, meshTextured_, *this, limits_.mergeVertexLimit);
@@ -217,7 +209,7 @@ void ObjStreamWriter::EndMesh()
     uint64_t copied = 0;
     if (!failed() && !obj_.Append(texCoords_, nullptr, copied, 0))
         Fail(WriteFailure::Io, obj_.error());
-    if (meshMaterial_ != SceneObject::kNoSurface)
+    if (meshMaterial_ != kNoMaterial)
         Put(obj_, "usemtl " + materialNames_[static_cast<size_t>(meshMaterial_)] + '\n');
     if (!failed() && !obj_.Append(faces_, nullptr, copied, 0))
         Fail(WriteFailure::Io, obj_.error());

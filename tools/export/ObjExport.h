@@ -22,7 +22,7 @@ public:
     ObjStreamWriter(std::string path, const ExportOptions& options, const WriterLimits& limits = {});
 
     bool Open() override;
-    int AddMaterial(const tagMaterial& material) override;
+    int AddMaterial(const SceneMaterial& material) override;
     void BeginMesh(const float* points, size_t pointCount, int material) override;
     void AddTriangles(const uint32_t* corners, size_t triangleCount) override;
     void EndMesh() override;
@@ -42,14 +42,14 @@ private:
     TemporaryFile obj_;
     TemporaryFile texCoords_;
     TemporaryFile faces_;
-    std::vector<tagMaterial> materials_;
+    std::vector<SceneMaterial> materials_;
     std::vector<std::string> materialNames_;
     std::set<std::string> takenNames_;
     bool libraryNamed_ = false;
 
     StreamedMesh mesh_;
     bool meshOpen_ = false;
-    int meshMaterial_ = SceneObject::kNoSurface;
+    int meshMaterial_ = kNoMaterial;
     bool meshTextured_ = false;
     uint64_t objects_ = 0;
     // OBJ counts vertices and texture coordinates from 1 across the file.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <numeric>
 #include <vector>
 
 #include "tools/export/GltfExport.h"
@@ -17,26 +16,10 @@ std::string LowerExtension(const std::string& path)
     return extension;
 }
 
-// An object in either of its forms as a vertex list and its faces.
 void WriteObject(const SceneObject& object, SceneWriter& writer)
 {
-    if (object.corners.empty()) {
-        writer.BeginMesh(object.points.data(), object.points.size() / 3, object.material);
-        writer.AddTriangles(object.cornerPoints.data(), object.cornerPoints.size() / 3);
-        writer.EndMesh();
-        return;
-    }
-    // Corners (and any shared points after them) are a vertex list of their
-    // own, each triangle numbering its three corners.
-    std::vector<float> corners = object.corners;
-    for (uint32_t number : object.cornerPoints) {
-        const float* p = &object.points[size_t{number} * 3];
-        corners.insert(corners.end(), p, p + 3);
-    }
-    std::vector<uint32_t> numbers(corners.size() / 3);
-    std::iota(numbers.begin(), numbers.end(), 0u);
-    writer.BeginMesh(corners.data(), numbers.size(), object.material);
-    writer.AddTriangles(numbers.data(), numbers.size() / 3);
+    writer.BeginMesh(object.points.data(), object.points.size() / 3, object.material);
+    writer.AddTriangles(object.indices.data(), object.indices.size() / 3);
     writer.EndMesh();
 }
 }  // namespace
@@ -68,7 +51,7 @@ std::unique_ptr<SceneWriter> MakeSceneWriter(const std::string& path, OutputForm
 
 void WriteScene(const SceneModel& scene, SceneWriter& writer)
 {
-    for (const tagMaterial& material : scene.materials)
+    for (const SceneMaterial& material : scene.materials)
         writer.AddMaterial(material);
     for (const SceneObject& object : scene.objects)
         WriteObject(object, writer);

@@ -10,12 +10,15 @@
 #include <memory>
 #include <string>
 
-#include "host/TagMaterial.h"
 #include "tools/export/ExportOptions.h"
 #include "tools/export/StreamedMesh.h"
+#include "tools/scene/SceneMaterial.h"
 #include "tools/scene/SceneModel.h"
 
 class ProgressSink;
+
+// A mesh with no material: the output's default surface.
+inline constexpr int kNoMaterial = -1;
 
 enum class OutputFormat { Glb, Gltf, Obj };
 
@@ -38,9 +41,9 @@ public:
     // Makes the first temporary file; false (with error()) when it cannot.
     virtual bool Open() = 0;
     // The material's number for BeginMesh, in the order given.
-    virtual int AddMaterial(const tagMaterial& material) = 0;
+    virtual int AddMaterial(const SceneMaterial& material) = 0;
     // points: x y z per point in source axes, valid until EndMesh. material:
-    // a number from AddMaterial, or SceneObject::kNoSurface.
+    // a number from AddMaterial, or kNoMaterial.
     virtual void BeginMesh(const float* points, size_t pointCount, int material) = 0;
     // corners: three point numbers per triangle, each below pointCount.
     virtual void AddTriangles(const uint32_t* corners, size_t triangleCount) = 0;

@@ -1,22 +1,22 @@
-// kvd convert: imports a file through a host that keeps the whole scene and
-// writes it as glTF 2.0 (.glb, .gltf) or OBJ with MTL (.obj), the format
+// kvd convert: reads a file into a destination that writes each mesh as it
+// arrives, as glTF 2.0 (.glb, .gltf) or OBJ with MTL (.obj), the format
 // chosen from the output's extension.
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <new>
 #include <set>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "tools/export/CleanupOnSignal.h"
 #include "tools/export/SceneExport.h"
+#include "tools/export/StreamingConversion.h"
 #include "tools/export/TextureReference.h"
 #include "tools/kvd/ImportDiagnostics.h"
 #include "tools/kvd/SceneCommands.h"
 #include "tools/scene/ProgressBar.h"
-#include "tools/scene/SceneCollector.h"
 
 namespace {
 
@@ -36,15 +36,12 @@ struct ConvertOptions {
 
 // Texture references resolve beside the output; say which do not, since
 // the output then shows no image for them.
-void NoteMissingTextures(const SceneModel& scene, const std::string& out)
+void NoteMissingTextures(const std::vector<SceneMaterial>& materials, const std::string& out)
 {
     const std::filesystem::path folder = std::filesystem::path(out).parent_path();
     std::set<std::string> missing;
-    for (const tagMaterial& material : scene.materials) {
-        const std::string_view names[] = {
-            {material.firstTexture, strnlen(material.firstTexture, sizeof material.firstTexture)},
-            {material.secondTexture, strnlen(material.secondTexture, sizeof material.secondTexture)}};
-        for (std::string_view name : names) {
+    for (const SceneMaterial& material : materials) {
+        for (const std::string& name : {material.texture, material.bumpTexture}) {
             const std::string path = RelativeTexturePath(name);
             std::error_code error;
             if (!path.empty() && !std::filesystem::exists(folder / path, error))
@@ -59,7 +56,9 @@ void NoteMissingTextures(const SceneModel& scene, const std::string& out)
     std::fprintf(stderr, "kvd: note: textures not found beside %s: %s\n", out.c_str(), list.c_str());
 }
 
-int Convert(const ConvertOptions& options, OutputFormat format, std::string& doing)
+enum class ConvertStage { Opening, Reading, Assembling };
+
+int Convert(const ConvertOptions& options, OutputFormat format, ConvertStage& stage)
 {
     ExportOptions exportOptions;
     exportOptions.axes = options.keepAxes ? AxisMode::Keep : AxisMode::ToYUp;
@@ -77,11 +76,10 @@ int Convert(const ConvertOptions& options, OutputFormat format, std::string& doi
     // Before reading: an output that cannot be made is said at once.
     if (!writer->Open())
         return cannotWrite();
+    stage = ConvertStage::Reading;
 
-    doing = "reading " + options.file;
-    SceneModel scene;
-    SceneCollector collector(scene);
-    const ImportReport report = ImportWithProgress(options.file, collector, options.quiet);
+    StreamingConversion conversion(*writer);
+    const ImportReport report = ImportWithProgress(options.file, conversion, options.quiet);
     if (report.status == ImportStatus::CannotOpen || report.status == ImportStatus::Rejected)
         return ReportImportFailure(options.file, report);
     // The damage message itself is the last one; it is reported at the end.
@@ -91,8 +89,8 @@ int Convert(const ConvertOptions& options, OutputFormat format, std::string& doi
     for (size_t i = 0; i < shown; ++i)
         std::fprintf(stderr, "kvd: %s: %s\n", options.file.c_str(), DescribeMessage(report.messages[i]).c_str());
 
-    doing = "writing " + options.out;
-    WriteScene(scene, *writer);
+    stage = ConvertStage::Assembling;
+    conversion.Complete();
     std::unique_ptr<TerminalProgressBar> bar;
     if (ShowsProgress(options.file, options.quiet))
         bar = std::make_unique<TerminalProgressBar>(stderr);
@@ -105,10 +103,10 @@ int Convert(const ConvertOptions& options, OutputFormat format, std::string& doi
     }
     if (!options.quiet) {
         std::printf("%s: %zu objects, %llu triangles, %llu vertices, %zu materials, %zu cameras\n",
-                    options.out.c_str(), scene.objects.size(), static_cast<unsigned long long>(stats.triangles),
-                    static_cast<unsigned long long>(stats.vertices), scene.materials.size(),
-                    format == OutputFormat::Obj ? size_t{0} : scene.cameras.size());
-        NoteMissingTextures(scene, options.out);
+                    options.out.c_str(), conversion.meshCount(), static_cast<unsigned long long>(stats.triangles),
+                    static_cast<unsigned long long>(stats.vertices), conversion.materials().size(),
+                    format == OutputFormat::Obj ? size_t{0} : conversion.cameraCount());
+        NoteMissingTextures(conversion.materials(), options.out);
     }
     // A damaged body is converted as far as it was read, and still reported.
     return ReportImportFailure(options.file, report);
@@ -123,11 +121,13 @@ int RunConvert(const ConvertOptions& options)
     }
     // Ctrl-C, a closed terminal or kill leave no temporary file behind.
     RemoveTemporariesOnSignal();
-    std::string doing;
+    ConvertStage stage = ConvertStage::Opening;
     try {
-        return Convert(options, *format, doing);
+        return Convert(options, *format, stage);
     } catch (const std::bad_alloc&) {
         // Every temporary file is gone by now: their owners were unwound.
+        const std::string doing = stage == ConvertStage::Assembling ? "writing " + options.out
+                                                                    : "reading " + options.file;
         return ReportOutOfMemory(options.file, doing, kConvertMemory);
     }
 }

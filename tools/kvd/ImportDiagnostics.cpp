@@ -24,13 +24,13 @@ bool ShowsProgress(const std::string& path, bool quiet)
     return !quiet && isatty(STDERR_FILENO) && FileSizeOrZero(path) >= kProgressFileSize;
 }
 
-ImportReport ImportWithProgress(const std::string& path, SceneHost& host, bool quiet)
+ImportReport ImportWithProgress(const std::string& path, SceneDestination& destination, bool quiet)
 {
     if (ShowsProgress(path, quiet)) {
         TerminalProgressBar bar(stderr);
-        return ImportScene(path, host, &bar);
+        return ImportScene(path, destination, &bar);
     }
-    return ImportScene(path, host, nullptr);
+    return ImportScene(path, destination, nullptr);
 }
 
 std::string DescribeMessage(const std::string& gbkMessage)

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "tools/host/SceneHost.h"
 #include "tools/scene/SceneImport.h"
 
 // Files at least this large get a progress bar, when standard error is a
@@ -14,7 +13,7 @@ inline constexpr uint64_t kProgressFileSize = 8ull << 20;
 // Whether the progress bar is shown for this file.
 bool ShowsProgress(const std::string& path, bool quiet);
 
-ImportReport ImportWithProgress(const std::string& path, SceneHost& host, bool quiet);
+ImportReport ImportWithProgress(const std::string& path, SceneDestination& destination, bool quiet);
 
 // A message of the import in UTF-8, with its English meaning when known.
 std::string DescribeMessage(const std::string& gbkMessage);

@@ -1,9 +1,8 @@
-// kvd info: imports a file through a host that keeps only counts and bounds
-// and prints what the scene holds. The text and the --json output are made
+// kvd info: reads a file into a destination that keeps only counts and
+// bounds, and prints what the scene holds. The text and the --json output are made
 // from one JSON document, so they always agree.
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -13,7 +12,7 @@
 #include "plugin/GbkText.h"
 #include "tools/kvd/ImportDiagnostics.h"
 #include "tools/kvd/SceneCommands.h"
-#include "tools/scene/SceneCensus.h"
+#include "tools/scene/SceneSummary.h"
 
 namespace {
 
@@ -29,11 +28,6 @@ struct InfoOptions {
     std::string file;
     bool json = false;
 };
-
-std::string TextField(const char* field, size_t capacity)
-{
-    return GbkToUtf8(std::string_view(field, strnlen(field, capacity)));
-}
 
 // JSON has no NaN or infinity: such values become null.
 json Number(double value)
@@ -54,24 +48,22 @@ json BoundsJson(const Bounds& bounds)
     return {{"min", Triple(bounds.min)}, {"max", Triple(bounds.max)}};
 }
 
-json MaterialJson(const tagMaterial& material)
+json MaterialJson(const SceneMaterial& material)
 {
-    return {{"name", TextField(material.name, sizeof material.name)},
-            {"ambient", Triple(material.colour1)},
-            {"diffuse", Triple(material.colour2)},
-            {"specular", Triple(material.colour3)},
-            {"texture", TextField(material.firstTexture, sizeof material.firstTexture)},
-            {"bumpTexture", TextField(material.secondTexture, sizeof material.secondTexture)}};
+    return {{"name", GbkToUtf8(material.name)},
+            {"ambient", Triple(material.ambient)},
+            {"diffuse", Triple(material.diffuse)},
+            {"specular", Triple(material.specular)},
+            {"texture", GbkToUtf8(material.texture)},
+            {"bumpTexture", GbkToUtf8(material.bumpTexture)}};
 }
 
 // Which file material an object's surface is, or the mesh's own colour.
-json ObjectMaterialJson(const tagMaterial& surface, const std::vector<tagMaterial>& fileMaterials)
+json ObjectMaterialJson(const ObjectSummary& object)
 {
-    for (size_t i = 0; i < fileMaterials.size(); ++i) {
-        if (std::memcmp(&fileMaterials[i], &surface, sizeof surface) == 0)
-            return {{"file", i}};
-    }
-    return {{"ownColour", Triple(surface.colour2)}, {"name", TextField(surface.name, sizeof surface.name)}};
+    if (object.fileMaterial != MeshView::kOwnColour)
+        return {{"file", object.fileMaterial}};
+    return {{"ownColour", Triple(object.colour)}, {"name", GbkToUtf8(object.name)}};
 }
 
 const char* StatusName(ImportStatus status)
@@ -89,7 +81,7 @@ const char* StatusName(ImportStatus status)
     return "unknown";
 }
 
-json InfoJson(const std::string& file, const ImportReport& report, const SceneCensusResult& census)
+json InfoJson(const std::string& file, const ImportReport& report, const SceneSummaryResult& summary)
 {
     json info = {{"file", file}, {"status", StatusName(report.status)}};
     if (report.status == ImportStatus::CannotOpen) {
@@ -111,30 +103,26 @@ json InfoJson(const std::string& file, const ImportReport& report, const SceneCe
     }
 
     json materials = json::array();
-    for (const tagMaterial& material : report.fileMaterials)
+    for (const SceneMaterial& material : summary.materials)
         materials.push_back(MaterialJson(material));
     json cameras = json::array();
-    for (const SceneCamera& camera : census.cameras) {
+    for (const SceneCamera& camera : summary.cameras) {
         cameras.push_back({{"name", GbkToUtf8(camera.name)},
                            {"eye", Triple(camera.eye)},
                            {"target", Triple(camera.target)},
                            {"fov", Number(camera.fov)}});
     }
     json objects = json::array();
-    for (const ObjectCensus& object : census.objects) {
-        json entry = {{"triangles", object.triangles}, {"vertices", object.vertices},
-                      {"bounds", BoundsJson(object.bounds)}, {"material", nullptr}};
-        if (object.material != SceneObject::kNoSurface)
-            entry["material"] = ObjectMaterialJson(census.materials[static_cast<size_t>(object.material)],
-                                                   report.fileMaterials);
-        objects.push_back(std::move(entry));
+    for (const ObjectSummary& object : summary.objects) {
+        objects.push_back({{"triangles", object.triangles}, {"vertices", object.vertices},
+                           {"bounds", BoundsJson(object.bounds)}, {"material", ObjectMaterialJson(object)}});
     }
     info["materials"] = materials;
     info["cameras"] = cameras;
-    info["objects"] = {{"count", census.objects.size()},
-                       {"triangles", census.triangles},
-                       {"vertices", census.vertices},
-                       {"bounds", BoundsJson(census.bounds)},
+    info["objects"] = {{"count", summary.objects.size()},
+                       {"triangles", summary.triangles},
+                       {"vertices", summary.vertices},
+                       {"bounds", BoundsJson(summary.bounds)},
                        {"list", objects}};
     info["messages"] = messages;
     return info;
@@ -243,13 +231,13 @@ void PrintText(const json& info)
 
 int RunInfo(const InfoOptions& options)
 {
-    SceneCensusResult census;
-    SceneCensus host(census);
+    SceneSummaryResult summary;
+    SceneSummary destination(summary);
     ImportReport report;
     json info;
     try {
-        report = ImportWithProgress(options.file, host, options.json);
-        info = InfoJson(options.file, report, census);
+        report = ImportWithProgress(options.file, destination, options.json);
+        info = InfoJson(options.file, report, summary);
     } catch (const std::bad_alloc&) {
         return ReportOutOfMemory(options.file, "reading " + options.file, kInfoMemory, "nothing was printed");
     }

@@ -11,7 +11,7 @@
 #include <string>
 #include <system_error>
 
-#include "host/SceneBuilder.h"
+#include "convert/HostDestination.h"
 #include "plugin/GbkText.h"
 #include "reader/SceneReader.h"
 #include "tools/host/TraceHost.h"
@@ -69,10 +69,11 @@ int RunTrace(const TraceOptions& options)
     TracedMessages messages(trace);
     SceneHost* previous = SetSceneHost(&trace);
     {
-        SceneReader reader(messages);
+        HostDestination host;
+        SceneReader reader(messages, host);
         reader.ImportFile(options.file);
     }
-    GB_EndImport();
+    HostDestination::EndImport();
     SetSceneHost(previous);
 
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

@@ -1,34 +1,22 @@
-// A host that keeps the whole scene it is given, for writing it to another
-// format afterwards.
+// A destination that keeps the whole scene it is given, for writing it to
+// another format afterwards.
 #pragma once
 
-#include "tools/scene/CameraKeepingHost.h"
-#include "tools/scene/MaterialTable.h"
-#include "tools/scene/PointNumbering.h"
+#include "reader/SceneDestination.h"
 #include "tools/scene/SceneModel.h"
+#include "tools/scene/UsedMaterials.h"
 
-class SceneCollector final : public CameraKeepingHost {
+class SceneCollector final : public SceneDestination {
 public:
-    explicit SceneCollector(SceneModel& scene)
-        : CameraKeepingHost(scene.cameras), scene_(scene), materials_(scene.materials)
-    {
-    }
+    explicit SceneCollector(SceneModel& scene) : scene_(scene) {}
 
-    int BeginObject() override;
-    int BeginSurface(const tagMaterial& material) override;
-    int AddTriangle(const Point3d* a, const Point3d* b, const Point3d* c) override;
+    void Materials(const MaterialList& fileMaterials, const std::vector<tagMaterial>& hostMaterials) override;
+    void Camera(const CameraView& camera) override;
+    bool BeginMesh(const MeshView& mesh) override;
+    void AddFaces(std::span<const MeshFace> faces) override;
+    void EndMesh() override {}
 
 private:
-    // The point's number in the object's points, adding it when new, or
-    // PointNumbering::kNoNumber when points cannot serve.
-    uint32_t PointOf(SceneObject& object, const Point3d* point);
-    // From here on the object keeps corners.
-    void SwitchToCorners(SceneObject& object);
-
     SceneModel& scene_;
-    MaterialTable materials_;
-    // Objects keep shared points unless a pointer cannot be numbered, or a
-    // point changed under its pointer: then the object keeps corners.
-    PointNumbering numbering_;
-    bool keepsPoints_ = true;
+    UsedMaterials materials_;
 };

@@ -7,7 +7,6 @@
 #include <optional>
 #include <system_error>
 
-#include "host/SceneBuilder.h"
 #include "reader/SceneReader.h"
 #include "reader/UserTexts.h"
 
@@ -20,18 +19,6 @@ public:
 
 private:
     std::vector<std::string>& messages_;
-};
-
-// Installs a host for as long as it lives.
-class InstalledHost {
-public:
-    explicit InstalledHost(SceneHost& host) : previous_(SetSceneHost(&host)) {}
-    ~InstalledHost() { SetSceneHost(previous_); }
-    InstalledHost(const InstalledHost&) = delete;
-    InstalledHost& operator=(const InstalledHost&) = delete;
-
-private:
-    SceneHost* previous_;
 };
 
 // Opens the file once up front, so that "cannot open" is told apart from a
@@ -56,27 +43,21 @@ bool CheckReadable(const std::string& path, ImportReport& report)
 
 }  // namespace
 
-ImportReport ImportScene(const std::string& path, SceneHost& host, ProgressSink* progress)
+ImportReport ImportScene(const std::string& path, SceneDestination& destination, ProgressSink* progress)
 {
     ImportReport report;
     if (!CheckReadable(path, report))
         return report;
 
     CollectedMessages messages(report.messages);
-    SceneReader reader(messages);
+    SceneReader reader(messages, destination);
     std::optional<ProgressReporter> reporter;
     if (progress != nullptr)
         reader.SetReadProgress(&reporter.emplace(report.fileSize, *progress));
-    int imported = 0;
-    {
-        InstalledHost installed(host);
-        imported = reader.ImportFile(path);
-        GB_EndImport();
-    }
+    const int imported = reader.ImportFile(path);
     if (progress != nullptr)
         progress->Finish();
 
-    report.fileMaterials = reader.hostMaterials;
     if (!imported)
         report.status = ImportStatus::Rejected;
     else if (reader.damaged())

@@ -1,13 +1,12 @@
-// Imports one kvd file into a stand-in host the way the plug-in's session
-// does (the import, then GB_EndImport), and says how it went.
+// Reads one kvd file into a destination of the kvd tool, and says how it
+// went. No host takes part.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "host/TagMaterial.h"
-#include "tools/host/SceneHost.h"
+#include "reader/SceneDestination.h"
 #include "tools/scene/ImportProgress.h"
 
 enum class ImportStatus {
@@ -22,12 +21,10 @@ struct ImportReport {
     std::string openError;               // why the file did not open (UTF-8)
     std::vector<std::string> messages;   // every message shown to the user, GBK
     uint64_t fileSize = 0;
-    // The file's materials as converted for the host, in file order.
-    std::vector<tagMaterial> fileMaterials;
 };
 
 // progress, when given, hears of the reading position while the import runs.
-ImportReport ImportScene(const std::string& path, SceneHost& host, ProgressSink* progress);
+ImportReport ImportScene(const std::string& path, SceneDestination& destination, ProgressSink* progress);
 
 // An English gloss of a message the import shows (GBK), or empty.
 std::string EnglishGloss(const std::string& message);

@@ -16,7 +16,7 @@
 #include "tools/zerna/DrainingHost.h"
 #include "tools/zerna/PluginModule.h"
 #include "tools/zerna/StderrCapture.h"
-#include "tools/zerna/Utf8ToGbk.h"
+#include "plugin/GbkText.h"
 
 namespace {
 

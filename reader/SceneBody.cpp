@@ -1,12 +1,10 @@
 // The scene body after the header: materials, the two counts, cameras or the
 // fixed default camera, the camera section's end tag, then the objects.
-#include <algorithm>
-#include <iterator>
-
 #include "convert/MaterialConversion.h"
-#include "host/SceneBuilder.h"
+#include "reader/DefaultCamera.h"
 #include "reader/FormatTags.h"
 #include "reader/SceneReader.h"
+#include "reader/UserTexts.h"
 
 void SceneReader::ReadSceneBody()
 {
@@ -15,11 +13,11 @@ void SceneReader::ReadSceneBody()
     if (damaged_)
         return;
     ConvertMaterials(materials, hostMaterials);
+    destination_.Materials(materials, hostMaterials);
     camerasEmitted = 0;
 
     // Both counts come before the cameras, the object count first.
     uint32_t objectCount = ReadTag();
-    NodeList topLevel;
     uint32_t cameraCount = ReadTag();
     if (cameraCount != 0) {
         for (uint32_t i = 0; i < cameraCount && !damaged_; ++i)
@@ -35,16 +33,11 @@ void SceneReader::ReadSceneBody()
         messages_.ShowMessage(texts::kCameraSectionError);
 
     for (uint32_t i = 0; i < objectCount && !damaged_; ++i)
-        ReadNode(topLevel);
+        ReadNode();
 }
 
+// Given as the default camera; camerasEmitted stays 0.
 void SceneReader::SetDefaultCamera()
 {
-    Point3d eye;
-    Point3d target;
-    eye.set(kDefaultEye[0], kDefaultEye[1], kDefaultEye[2]);
-    target.set(kDefaultTarget[0], kDefaultTarget[1], kDefaultTarget[2]);
-    char name[sizeof texts::kDefaultCameraName];
-    std::copy(std::begin(texts::kDefaultCameraName), std::end(texts::kDefaultCameraName), name);
-    GB_SetDefaultCamera(name, eye, target, kCameraFov);
+    destination_.Camera(CameraView{texts::kDefaultCameraName, kDefaultEye, kDefaultTarget, kCameraFov, true});
 }

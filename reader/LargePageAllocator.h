@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <utility>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -82,4 +83,33 @@ private:
         return reinterpret_cast<void*>(aligned);
     }
 #endif
+};
+
+// The same allocation, but a vector that grows with resize leaves its new
+// trivial elements unset instead of zeroing them: for arrays that are filled
+// right after they grow, such as the vertex list read from the file.
+template <class T>
+class UninitialisedLargePageAllocator : public LargePageAllocator<T> {
+public:
+    template <class U>
+    struct rebind {
+        using other = UninitialisedLargePageAllocator<U>;
+    };
+
+    UninitialisedLargePageAllocator() = default;
+    template <class U>
+    UninitialisedLargePageAllocator(const UninitialisedLargePageAllocator<U>&) noexcept
+    {
+    }
+
+    template <class U>
+    void construct(U* p) noexcept
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
 };

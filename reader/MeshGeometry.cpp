@@ -1,0 +1,139 @@
+// The geometry block of a mesh: the vertex list into memory, then the mesh
+// handed on with its material, and its faces in blocks as they are read.
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "convert/MaterialConversion.h"
+#include "reader/FormatTags.h"
+#include "reader/LittleEndian.h"
+#include "reader/SceneReader.h"
+
+namespace {
+constexpr size_t kVertexBytes = 12;
+constexpr size_t kFaceBytes = 12;
+// Faces handed on per AddFaces call: large enough that the call costs
+// nothing per face, small enough to stay in the first-level cache.
+constexpr size_t kFaceBlock = 1024;
+// The colour of a mesh whose material index names no material of the file.
+constexpr std::array<float, 3> kNeutralColour = {0.5f, 0.5f, 0.5f};
+
+uint64_t PositiveCount(int32_t count)
+{
+    return count > 0 ? static_cast<uint64_t>(count) : 0;
+}
+}  // namespace
+
+void SceneReader::EmitMeshGeometry(const MeshRecord& mesh)
+{
+    if (ReadTag() != tags::kGeometryBlock)
+        return;
+    ReadTag();   // geometry word, unused
+    int32_t vertexCount = ReadInt();
+    int32_t faceCount = ReadInt();
+    if (ReadTag() != tags::kVertexList)
+        return;
+    ReadValue();   // vertex list word, unused
+    ReadVertices(vertexCount);
+    if (ReadTag() != tags::kFaceList)
+        return;
+    ReadValue();   // face list word, unused
+    if (damaged_)
+        return;
+
+    tagMaterial material;
+    std::memset(&material, 0, sizeof material);
+    MeshView view{mesh.name, MeshView::kOwnColour, mesh.colour, material, vertices_,
+                  std::min(PositiveCount(faceCount), input_->remainingBound() / kFaceBytes)};
+    if (mesh.materialIndex == MeshRecord::kNoMaterial) {
+        BuildDefaultMaterial(mesh.name, mesh.colour, material);
+    } else if (static_cast<size_t>(mesh.materialIndex) < hostMaterials.size()) {
+        view.fileMaterial = mesh.materialIndex;
+        material = hostMaterials[static_cast<size_t>(mesh.materialIndex)];
+    } else {
+        view.colour = kNeutralColour;
+        BuildDefaultMaterial(mesh.name, kNeutralColour, material);
+    }
+
+    // A refused mesh still has its faces passed over, so the rest of the
+    // file is read in step.
+    if (destination_.BeginMesh(view)) {
+        ReadFaces(faceCount);
+        destination_.EndMesh();
+    } else {
+        SkipFaces(faceCount);
+    }
+    if (damaged_)
+        return;
+    ReadTag();   // closing tag, any value
+}
+
+// The count is believed only as far as the bytes left can hold vertices, so
+// a false count costs no memory: the list grows by what the input holds.
+void SceneReader::ReadVertices(int32_t vertexCount)
+{
+    vertices_.clear();
+    uint64_t left = PositiveCount(vertexCount);
+    while (left > 0 && !damaged_) {
+        const uint64_t room = std::max<uint64_t>(input_->remainingBound() / kVertexBytes, 1);
+        const auto step = static_cast<size_t>(std::min(left, room));
+        const size_t done = vertices_.size();
+        vertices_.resize(done + step);
+        MeshVertex* out = vertices_.data() + done;
+        if constexpr (std::endian::native == std::endian::little) {
+            // The file's bytes are the floats as they lie in memory.
+            ReadBytes(out, step * kVertexBytes);
+        } else {
+            uint8_t raw[kVertexBytes];
+            for (size_t i = 0; i < step && ReadBytes(raw, kVertexBytes); ++i)
+                out[i] = {LoadF32(raw), LoadF32(raw + 4), LoadF32(raw + 8)};
+        }
+        left -= step;
+    }
+}
+
+// Runs of whole faces are decoded where they lie in the input buffer; a face
+// split across two blocks is copied out by ReadBytes, which refills. Faces
+// that name a vertex outside the list are left out.
+void SceneReader::ReadFaces(int32_t faceCount)
+{
+    MeshFace block[kFaceBlock];
+    size_t filled = 0;
+    const auto vertexTotal = static_cast<uint32_t>(vertices_.size());
+    auto take = [&](const uint8_t* raw) {
+        const MeshFace face{LoadU32(raw), LoadU32(raw + 4), LoadU32(raw + 8)};
+        // Negative indices wrap to huge unsigned ones: one test covers both.
+        block[filled] = face;
+        filled += (face.a < vertexTotal) & (face.b < vertexTotal) & (face.c < vertexTotal);
+        if (filled == kFaceBlock) {
+            destination_.AddFaces(std::span<const MeshFace>(block, filled));
+            filled = 0;
+        }
+    };
+
+    uint64_t left = PositiveCount(faceCount);
+    while (left > 0 && !damaged_) {
+        const size_t run = static_cast<size_t>(std::min<uint64_t>(left, input_->buffered() / kFaceBytes));
+        if (run == 0) {
+            uint8_t raw[kFaceBytes];
+            if (!ReadBytes(raw, kFaceBytes))
+                break;
+            take(raw);
+            --left;
+            continue;
+        }
+        const uint8_t* record = input_->Peek(run * kFaceBytes);
+        for (size_t i = 0; i < run; ++i, record += kFaceBytes)
+            take(record);
+        input_->Advance(run * kFaceBytes);
+        left -= run;
+    }
+    if (filled > 0)
+        destination_.AddFaces(std::span<const MeshFace>(block, filled));
+}
+
+void SceneReader::SkipFaces(int32_t faceCount)
+{
+    if (faceCount > 0 && !damaged_ && !input_->Skip(static_cast<uint64_t>(faceCount) * kFaceBytes))
+        damaged_ = true;
+}

@@ -1,0 +1,92 @@
+// Where the reader hands on what it reads, as it reads it.
+//
+// One import calls, in file order:
+//   StartImport once, after an accepted header (false: nothing follows);
+//   Materials once, right after the material section;
+//   Camera for each camera, or once for the fixed default camera;
+//   for each mesh whose geometry block is complete up to its faces:
+//     BeginMesh; when it accepts, AddFaces for each block of faces as the
+//     blocks are read, then EndMesh (also when the input ends inside the
+//     faces). A refused mesh gets neither: the reader reads past its faces
+//     and stays in step with the file.
+//
+// Everything handed over (texts, vertex lists, face blocks, records) lives
+// only for the call, or for a mesh from BeginMesh until EndMesh has
+// returned; a destination copies what it keeps. Memory of the reader stays
+// in proportion to the largest vertex list: faces are never held whole.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "host/TagMaterial.h"
+#include "reader/MaterialRecords.h"
+
+// One vertex of a mesh, the three floats as the file stores them.
+struct MeshVertex {
+    float x;
+    float y;
+    float z;
+};
+static_assert(sizeof(MeshVertex) == 12, "a vertex is the file's 12 bytes");
+
+// One triangle: three positions in the mesh's vertex list, corners in file
+// order. Every index is below the size of the list: a face that names a
+// vertex outside it is left out by the reader.
+struct MeshFace {
+    uint32_t a;
+    uint32_t b;
+    uint32_t c;
+};
+
+// A camera as the host gets it.
+struct CameraView {
+    const char* name;             // GBK, NUL-terminated, cut to the host's field
+    std::array<double, 3> eye;    // widened floats, or the fixed default view
+    std::array<double, 3> target;
+    double fov;
+    bool isDefault;               // the host's default camera: the first of an import
+};
+
+// A mesh, handed on once its vertices are read and before its faces.
+struct MeshView {
+    // The file's material list has no such position: the mesh has its own
+    // colour (it names no material, or a position beyond the list).
+    static constexpr int32_t kOwnColour = -1;
+
+    std::string_view name;        // GBK
+    // Position of the mesh's material in the file's list (and in
+    // hostMaterials), or kOwnColour.
+    int32_t fileMaterial;
+    // With kOwnColour: the mesh's colour (a neutral grey for a position
+    // beyond the list). Otherwise unused.
+    std::array<float, 3> colour;
+    // The host record made for the mesh's surface: a copy of the file
+    // material's, or one built from the name and colour.
+    const tagMaterial& hostMaterial;
+    std::span<const MeshVertex> vertices;
+    // The face count of the file, believed only as far as the bytes left can
+    // hold faces: at least as many faces as will arrive. For reserving.
+    uint64_t faceCountBound;
+};
+
+class SceneDestination {
+public:
+    // The import may go on; false: nothing more is read or handed on.
+    virtual bool StartImport() { return true; }
+    // The file's materials, and the host records made from them: record i
+    // of hostMaterials is made from material i of fileMaterials.
+    virtual void Materials(const MaterialList& fileMaterials, const std::vector<tagMaterial>& hostMaterials) = 0;
+    virtual void Camera(const CameraView& camera) = 0;
+    // True: the faces follow. False: the mesh is refused.
+    virtual bool BeginMesh(const MeshView& mesh) = 0;
+    // The next faces of the open mesh, in file order; never empty.
+    virtual void AddFaces(std::span<const MeshFace> faces) = 0;
+    virtual void EndMesh() = 0;
+
+protected:
+    ~SceneDestination() = default;
+};

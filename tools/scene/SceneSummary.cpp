@@ -1,0 +1,96 @@
+#include "tools/scene/SceneSummary.h"
+
+#include <bit>
+#include <limits>
+
+namespace {
+constexpr size_t kWordBits = 64;
+
+// The box of the vertices whose bits are set, in single precision: every
+// coordinate is a float, and a float's order is its widened double's.
+// NaN coordinates leave the box as it was.
+struct FloatBox {
+    std::array<float, 3> min{std::numeric_limits<float>::infinity(), std::numeric_limits<float>::infinity(),
+                             std::numeric_limits<float>::infinity()};
+    std::array<float, 3> max{-std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+                             -std::numeric_limits<float>::infinity()};
+
+    void Add(const MeshVertex& v)
+    {
+        const float p[3] = {v.x, v.y, v.z};
+        for (int i = 0; i < 3; ++i) {
+            min[i] = p[i] < min[i] ? p[i] : min[i];
+            max[i] = p[i] > max[i] ? p[i] : max[i];
+        }
+    }
+};
+}  // namespace
+
+void SceneSummary::Materials(const MaterialList& fileMaterials, const std::vector<tagMaterial>& hostMaterials)
+{
+    result_.materials.clear();
+    for (size_t i = 0; i < fileMaterials.size(); ++i)
+        result_.materials.push_back(FileSceneMaterial(fileMaterials[i], hostMaterials[i]));
+}
+
+void SceneSummary::Camera(const CameraView& camera)
+{
+    if (camera.isDefault)
+        result_.cameras.insert(result_.cameras.begin(), MakeSceneCamera(camera));
+    else
+        result_.cameras.push_back(MakeSceneCamera(camera));
+}
+
+bool SceneSummary::BeginMesh(const MeshView& mesh)
+{
+    ObjectSummary& object = result_.objects.emplace_back();
+    object.fileMaterial = mesh.fileMaterial;
+    if (mesh.fileMaterial == MeshView::kOwnColour) {
+        object.name = mesh.name;
+        object.colour = mesh.colour;
+    }
+    vertices_ = mesh.vertices;
+    used_.assign((mesh.vertices.size() + kWordBits - 1) / kWordBits, 0);
+    triangles_ = 0;
+    return true;
+}
+
+void SceneSummary::AddFaces(std::span<const MeshFace> faces)
+{
+    uint64_t* used = used_.data();
+    for (const MeshFace& face : faces) {
+        used[face.a / kWordBits] |= uint64_t{1} << (face.a % kWordBits);
+        used[face.b / kWordBits] |= uint64_t{1} << (face.b % kWordBits);
+        used[face.c / kWordBits] |= uint64_t{1} << (face.c % kWordBits);
+    }
+    triangles_ += faces.size();
+}
+
+void SceneSummary::EndMesh()
+{
+    ObjectSummary& object = result_.objects.back();
+    FloatBox box;
+    uint64_t count = 0;
+    for (size_t word = 0; word < used_.size(); ++word) {
+        uint64_t bits = used_[word];
+        count += static_cast<uint64_t>(std::popcount(bits));
+        const MeshVertex* first = vertices_.data() + word * kWordBits;
+        if (bits == ~uint64_t{0}) {
+            for (size_t i = 0; i < kWordBits; ++i)
+                box.Add(first[i]);
+            continue;
+        }
+        for (; bits != 0; bits &= bits - 1)
+            box.Add(first[std::countr_zero(bits)]);
+    }
+    object.triangles = triangles_;
+    object.vertices = count;
+    for (int i = 0; i < 3; ++i) {
+        object.bounds.min[i] = box.min[i];
+        object.bounds.max[i] = box.max[i];
+    }
+    result_.triangles += object.triangles;
+    result_.vertices += object.vertices;
+    result_.bounds.Add(object.bounds);
+    vertices_ = {};
+}
