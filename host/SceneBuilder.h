@@ -8,7 +8,32 @@
 #include "host/Point3d.h"
 #include "host/TagMaterial.h"
 
-extern "C" {
+#if defined(HOST_BOUND_AT_RUN_TIME)
+
+// Each call goes through the table bound at the start of the session.
+inline int GB_SceneEmpty() { return boundHost.sceneEmpty(); }
+inline int GB_StartImport() { return boundHost.startImport(); }
+inline void GB_EndImport() { boundHost.endImport(); }
+
+inline int GB_SetDefaultCamera(char* name, const Point3d& eye, const Point3d& target, double fov)
+{
+    return boundHost.setDefaultCamera(name, &eye, &target, fov);
+}
+
+inline int GB_AddCamera(char* name, const Point3d& eye, const Point3d& target, double fov)
+{
+    return boundHost.addCamera(name, &eye, &target, fov);
+}
+
+inline int GB_BeginObject() { return boundHost.beginObject(); }
+inline int GB_BeginSurface(tagMaterial* material) { return boundHost.beginSurface(material); }
+inline int GB_AddTriangle(Point3d* a, Point3d* b, Point3d* c) { return boundHost.addTriangle(a, b, c); }
+inline int GB_EndSurface() { return boundHost.endSurface(); }
+inline int GB_EndObject() { return boundHost.endObject(); }
+
+#else
+
+extern HOST_FUNCTION_LINKAGE {
 
 // Non-zero: the scene is empty and no confirmation is needed.
 HOST_API int GB_SceneEmpty();
@@ -29,3 +54,5 @@ HOST_API int GB_EndSurface();
 HOST_API int GB_EndObject();
 
 }
+
+#endif

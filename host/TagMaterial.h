@@ -5,8 +5,8 @@
 // Every byte the plug-in does not write is zero.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 struct tagMaterial {
     char name[128];            // GBK text with its NUL

@@ -11,10 +11,13 @@ for preset in default asan; do
     ctest --preset "$preset"
 done
 
-# Windows: QUENDARIL.dll and zerna.exe cross-built with MinGW-w64, then driven
-# under Wine in a virtual display as a person would. Uses kvd and the scene
-# writer of the default preset; screenshots and traces in build-win64/wine-test.
-echo "== preset win64 =="
-cmake --preset win64
-cmake --build --preset win64
-timeout --kill-after=30 420 tests/wine/run_wine_test.sh build-win64/bin build/bin
+# Windows: QUENDARIL.dll for x86 and x64, each with its stand-in hosts built
+# by MinGW and in Microsoft's C++ ABI, then driven under Wine in a virtual
+# display as a person would. Uses kvd and the scene writer of the default
+# preset; screenshots and traces in build-win64/wine-test.
+for preset in win32 win64; do
+    echo "== preset $preset =="
+    cmake --preset "$preset"
+    cmake --build --preset "$preset"
+done
+timeout --kill-after=30 420 tests/wine/run_wine_test.sh build-win32/bin build-win64/bin build/bin

@@ -2,6 +2,20 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
+#include <system_error>
+
+const std::string PluginModule::kFileName = "QUENDARIL.so";
+
+std::string PluginModule::BesideHost()
+{
+    std::error_code error;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return kFileName;
+    return (self.parent_path() / kFileName).string();
+}
+
 PluginModule::~PluginModule()
 {
     if (handle_ != nullptr)
