@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -233,11 +234,13 @@ TEST(KvdToolTest, RunningOutOfMemorySaysSoInEveryVerb)
     }
 }
 
-TEST(KvdToolTest, AnInterruptedConversionLeavesNoOutputAndNoTemporaryFile)
+TEST(KvdToolTest, AStoppedConversionLeavesNoOutputAndNoTemporaryFile)
 {
     // The scene comes through a pipe, so the conversion is certainly under
-    // way (its temporary files made, half the scene read) when SIGINT comes.
-    for (const char* output : {"out.glb", "out.gltf", "out.obj"}) {
+    // way (its temporary files made, half the scene read) when the signal
+    // comes: Ctrl-C, or kill.
+    const std::pair<const char*, int> cases[] = {{"out.glb", SIGINT}, {"out.gltf", SIGTERM}, {"out.obj", SIGINT}};
+    for (const auto& [output, signal] : cases) {
         TempFolder folder;
         const std::string input = folder / "in.kvd";
         ASSERT_EQ(mkfifo(input.c_str(), 0600), 0);
@@ -256,11 +259,11 @@ TEST(KvdToolTest, AnInterruptedConversionLeavesNoOutputAndNoTemporaryFile)
         for (int wait = 0; wait < 1000 && !HasPartialFiles(folder); ++wait)
             usleep(10000);
         EXPECT_TRUE(HasPartialFiles(folder)) << "the conversion made its temporary files";
-        kill(child, SIGINT);
+        kill(child, signal);
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         close(pipe);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << output << ": " << status;
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << output << ": " << status;
         EXPECT_FALSE(HasPartialFiles(folder)) << output;
         EXPECT_EQ(ReadFile(outPath), "old");
     }
