@@ -262,6 +262,12 @@ bool ObjStreamWriter::Finish(ProgressSink*)
     EndMesh();
     if (failed())
         return false;
+    // The OBJ's last bytes reach the disk before anything is renamed into
+    // place: a full disk then leaves the old .mtl and images as they were.
+    if (!obj_.Flush()) {
+        Fail(WriteFailure::Io, obj_.error());
+        return false;
+    }
     SceneImages written;
     if (options_.images != nullptr) {
         written = *options_.images;
