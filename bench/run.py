@@ -19,6 +19,9 @@ and 1 GB. Then times, each several times with the median reported:
   (g) kvd render of the mesh to an 800x600 PNG
   (h) kvd render and kvd convert over a folder of 1 000 small scenes, on
       every core: CPU time over wall time says how many cores were busy
+  (i) kvd convert to .glb of a large single-mesh scene (at least 100 million
+      triangles), against (d) per million triangles
+  (j) kvd info on the same large scene
 
 and reports MB/s, the ratios, peak resident memory, how (b) grows with the
 file, and whether each target is met. Every input is read once before the
@@ -51,6 +54,11 @@ FULL_GRID_SIDE = 1415
 FULL_SCALING = [1 * MB, 16 * MB, 256 * MB, 1000 * MB]
 QUICK_GRID_SIDE = 40
 QUICK_SCALING = [64_000, 256_000, 1 * MB]
+# The large scene: a grid of 7073 x 7073 shared vertices, 100 026 368
+# triangles (a 1.8 GB kvd file; the conversion writes 1.8 GB of .glb and as
+# much again of temporary files before it).
+FULL_LARGE_SIDE = 7073
+QUICK_LARGE_SIDE = 60
 # Sizes from which time per MB must stay constant (the smallest ones are
 # dominated by process start-up).
 FULL_FLAT_FROM = 16 * MB
@@ -71,6 +79,12 @@ TARGET_BATCH_CORE_SHARE = 0.75  # (h) CPU / wall >= this share of the cores
 FULL_BATCH_FILES = 1000
 QUICK_BATCH_FILES = 20
 BATCH_SCENE_BYTES = 20_000
+TARGET_CONVERT_SPEEDUP = 10.0   # time (e) / time (d)
+TARGET_LARGE_CONVERT_BYTES_PER_VERTEX = 12   # peak (i) <= 12 per vertex + 64 MiB
+TARGET_LARGE_CONVERT_SLACK = 64 * MIB
+TARGET_LARGE_INFO_BYTES_PER_VERTEX = 12      # peak (j) <= 12 per vertex + 16 MiB
+TARGET_LARGE_INFO_SLACK = 16 * MIB
+TARGET_LARGE_TIME_RATIO = 1.5   # (i) / (d), time per million triangles
 
 
 class HarnessError(Exception):
@@ -165,9 +179,9 @@ class Bench:
         return self.counted([self.tool("bench_read_limit"), scene["kvd"]], "bytes", scene["bytes"],
                             "bench_read_limit")
 
-    def kvd_info(self, scene):
+    def kvd_info(self, scene, runs=None):
         # "objects: 1, 3998792 triangles, ...": the number before the word.
-        result = self.measure([self.tool("kvd"), "info", scene["kvd"]], self.args.runs)
+        result = self.measure([self.tool("kvd"), "info", scene["kvd"]], runs or self.args.runs)
         match = re.search(r"(\d+) triangles", result["output"])
         if match is None or int(match.group(1)) != scene["faces"]:
             raise HarnessError("kvd info does not report %d triangles: %s" % (
@@ -193,9 +207,14 @@ class Bench:
         result["outputBytes"] = out.stat().st_size
         return result
 
-    def kvd_convert(self, scene):
+    def kvd_convert(self, scene, runs=None):
         out = self.data / (scene["kvd"].stem + ".kvd.glb")
-        return self.converted([self.tool("kvd"), "convert", scene["kvd"], out], out)
+        result = self.measure([self.tool("kvd"), "convert", scene["kvd"], out], runs or self.args.runs, out)
+        check_glb(out)
+        result["outputBytes"] = out.stat().st_size
+        # The large scene's output is as large as its input: make room.
+        out.unlink()
+        return result
 
     def kvd_render(self, scene):
         out = self.data / (scene["kvd"].stem + ".png")
@@ -277,6 +296,23 @@ def run(args):
         scaling.append({"scene": scene, "a": bench.read_limit(scene), "b": bench.kvd_info(scene),
                         "b0": bench.counting_import(scene)})
     results["scaling"] = scaling
+
+    large_side = QUICK_LARGE_SIDE if quick else args.large_side
+    free = shutil.disk_usage(bench.data).free
+    # Input, the temporary files and the output: about 3.5 times 18 bytes
+    # a triangle.
+    needed = 2 * (large_side - 1) ** 2 * 18 * 3.5
+    if free < needed:
+        raise HarnessError("the large scene needs about %.1f GB free in %s, %.1f GB are" %
+                           (needed / 1e9, bench.data, free / 1e9))
+    say("writing the large scene (grid of %d x %d vertices)" % (large_side, large_side))
+    large = bench.make_scene("large-grid%d" % large_side, "--grid", large_side, False)
+    say("timing the %d-triangle large scene" % large["faces"])
+    results["large"] = large
+    results["i"] = bench.kvd_convert(large, args.large_runs)
+    results["j"] = bench.kvd_info(large, args.large_runs)
+    if not args.keep_data:
+        large["kvd"].unlink()
     results["loadAfter"] = os.getloadavg()
 
     report = Report(results, quick, args)
@@ -346,6 +382,21 @@ class Report:
                     busy, TARGET_BATCH_CORE_SHARE * cores, busy >= TARGET_BATCH_CORE_SHARE * cores,
                     "CPU/wall %.2f" % busy)
 
+        large = r["large"]
+        bound = TARGET_LARGE_CONVERT_BYTES_PER_VERTEX * large["vertices"] + TARGET_LARGE_CONVERT_SLACK
+        self.target("kvd convert of the large scene: peak <= 12 B/vertex + 64 MiB", r["i"]["peak"], bound,
+                    r["i"]["peak"] <= bound, "%.1f MiB of %.1f MiB" % (mib(r["i"]["peak"]), mib(bound)))
+        ratio = self.per_million(r["i"], large) / self.per_million(r["d"], r["mesh"])
+        self.target("kvd convert time per million triangles, large scene / 4 M grid <= 1.5", ratio,
+                    TARGET_LARGE_TIME_RATIO, ratio <= TARGET_LARGE_TIME_RATIO, "%.2f" % ratio)
+        bound = TARGET_LARGE_INFO_BYTES_PER_VERTEX * large["vertices"] + TARGET_LARGE_INFO_SLACK
+        self.target("kvd info of the large scene: peak <= 12 B/vertex + 16 MiB", r["j"]["peak"], bound,
+                    r["j"]["peak"] <= bound, "%.1f MiB of %.1f MiB" % (mib(r["j"]["peak"]), mib(bound)))
+
+    @staticmethod
+    def per_million(result, scene):
+        return result["seconds"] / (scene["faces"] / 1e6)
+
     @staticmethod
     def memory_bound(scene):
         return TARGET_BYTES_PER_VERTEX * scene["vertices"] + TARGET_MEMORY_SLACK
@@ -368,7 +419,8 @@ class Report:
         r = self.r
         return {"machine": self.machine(), "quick": self.quick, "runs": self.args.runs,
                 "load": [r["loadBefore"], r["loadAfter"]],
-                "mesh": r["mesh"], **{k: strip(r[k]) for k in ("a", "b", "b0", "f", "c", "d", "e", "g")},
+                "mesh": r["mesh"], "large": r["large"],
+                **{k: strip(r[k]) for k in ("a", "b", "b0", "f", "c", "d", "e", "g", "i", "j")},
                 "batch": r["batch"], "h_render": r["h_render"], "h_convert": r["h_convert"],
                 "scaling": [{"scene": s["scene"], "a": strip(s["a"]), "b": strip(s["b"]), "b0": strip(s["b0"])}
                             for s in r["scaling"]],
@@ -439,6 +491,22 @@ class Report:
                 mib(self.memory_bound(scene)), mbps(size, run["b0"]["seconds"]),
                 run["a"]["seconds"] / run["b0"]["seconds"]))
         add("")
+        large = r["large"]
+        add("Large scene: %d vertices, %d triangles in one mesh; kvd file %.1f MB; median of %d runs." % (
+            large["vertices"], large["faces"], large["bytes"] / MB, self.args.large_runs))
+        add("")
+        add("| step | triangles | time (ms) | CPU (ms) | ms per million triangles | peak RSS (MiB) | "
+            "peak bytes per vertex |")
+        add("|---|---:|---:|---:|---:|---:|---:|")
+        for name, result, scene in (("(d) kvd convert to .glb, 4 M grid", r["d"], mesh),
+                                    ("(i) kvd convert to .glb, large scene", r["i"], large),
+                                    ("(b) kvd info, 4 M grid", r["b"], mesh),
+                                    ("(j) kvd info, large scene", r["j"], large)):
+            add("| %s | %d | %.1f | %.1f | %.1f | %.1f | %.2f |" % (
+                name, scene["faces"], result["seconds"] * 1000, result["cpu"] * 1000,
+                self.per_million(result, scene) * 1000, mib(result["peak"]),
+                result["peak"] / scene["vertices"]))
+        add("")
         add("| target | result | met |")
         add("|---|---|---|")
         for t in self.targets:
@@ -455,12 +523,18 @@ def main():
     parser.add_argument("--quick", action="store_true", help="small inputs: check the harness only")
     parser.add_argument("--sizes", help="comma-separated kvd file sizes in MB for the scaling rows")
     parser.add_argument("--keep-data", action="store_true", help="keep the inputs and outputs")
+    parser.add_argument("--large-side", type=int, default=FULL_LARGE_SIDE,
+                        help="vertices along each side of the large scene's grid")
+    parser.add_argument("--large-runs", type=int, default=None,
+                        help="timed runs of each large-scene step (default 3, quick 1)")
     parser.add_argument("--json", help="also write the results to this JSON file")
     parser.add_argument("--host-baseline", type=float, default=None,
                         help="seconds of (b0) before the change, to check the host import against")
     args = parser.parse_args()
     if args.runs is None:
         args.runs = 1 if args.quick else 5
+    if args.large_runs is None:
+        args.large_runs = 1 if args.quick else 3
     try:
         return run(args)
     except HarnessError as error:

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <new>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -142,18 +144,27 @@ TEST(BatchRunnerTest, EachJobsOutputIsPrintedWhole)
 
 TEST(BatchRunnerTest, AJobThatThrowsFailsItsFileOnly)
 {
-    Printed printed;
-    const BatchSummary summary = RunCapturing(Files({"a", "b", "c"}),
-                                     [](const SceneFile& file, JobOutput&) -> int {
-                                         if (file.path == "b")
-                                             throw std::bad_alloc();
-                                         return 0;
-                                     },
-                                     2, printed);
-    EXPECT_EQ(summary.succeeded, 2u);
-    EXPECT_EQ(summary.failures, std::vector<std::string>{"b"});
-    EXPECT_EQ(summary.exitCode, kExitFailure);
-    EXPECT_NE(printed.err.find("kvd: b: "), std::string::npos);
+    // Running out of memory has its own code; anything else thrown is a failure.
+    struct Case {
+        std::function<void()> raise;
+        int exitCode;
+    };
+    const Case cases[] = {{[] { throw std::runtime_error("broken"); }, kExitFailure},
+                          {[] { throw std::bad_alloc(); }, kExitOutOfMemory}};
+    for (const Case& c : cases) {
+        Printed printed;
+        const BatchSummary summary = RunCapturing(Files({"a", "b", "c"}),
+                                                  [&c](const SceneFile& file, JobOutput&) -> int {
+                                                      if (file.path == "b")
+                                                          c.raise();
+                                                      return 0;
+                                                  },
+                                                  2, printed);
+        EXPECT_EQ(summary.succeeded, 2u);
+        EXPECT_EQ(summary.failures, std::vector<std::string>{"b"});
+        EXPECT_EQ(summary.exitCode, c.exitCode);
+        EXPECT_NE(printed.err.find("kvd: b: "), std::string::npos);
+    }
 }
 
 TEST(BatchRunnerTest, TheSummaryNamesTheFailures)

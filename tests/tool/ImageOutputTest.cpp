@@ -177,7 +177,7 @@ TEST_F(ImageOutputTest, EmbedPutsDataUrisInTheGltf)
 {
     const ToolRun run = Kvd("convert --quiet --embed " + House() + " " + Out("house.gltf"));
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(FilesIn(out()), std::set<std::string>{"house.gltf"});
+    EXPECT_EQ(FilesIn(out()), (std::set<std::string>{"house.gltf", "house.bin"}));
     const json gltf = json::parse(ReadFile(out() / "house.gltf"));
     ASSERT_EQ(gltf["images"].size(), 4u);
     for (const json& image : gltf["images"])
@@ -190,7 +190,7 @@ TEST_F(ImageOutputTest, NoImagesKeepsTheNamesAsReferences)
 {
     const ToolRun run = Kvd("convert --quiet --no-images " + House() + " " + Out("house.gltf"));
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(FilesIn(out()), std::set<std::string>{"house.gltf"});
+    EXPECT_EQ(FilesIn(out()), (std::set<std::string>{"house.gltf", "house.bin"}));
     const json gltf = json::parse(ReadFile(out() / "house.gltf"));
     std::set<std::string> uris;
     for (const json& image : gltf["images"])

@@ -7,11 +7,19 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "ConvertScenes.h"
 #include "TempFolder.h"
 #include "tools/samples/SampleScenes.h"
 
@@ -44,10 +52,12 @@ std::string Quote(const std::string& text)
     return quoted + "'";
 }
 
-ToolRun RunKvd(const TempFolder& folder, const std::string& arguments)
+// shellLimits: ulimit options the shell sets before it runs kvd.
+ToolRun RunKvd(const TempFolder& folder, const std::string& arguments, const std::string& shellLimits = "")
 {
     const std::string errPath = folder / "stderr.txt";
-    const std::string command = std::string(KVD_TOOL) + " " + arguments + " 2>" + Quote(errPath);
+    const std::string limits = shellLimits.empty() ? "" : "ulimit " + shellLimits + " && exec ";
+    const std::string command = limits + std::string(KVD_TOOL) + " " + arguments + " 2>" + Quote(errPath);
     ToolRun run;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr)
@@ -151,7 +161,10 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"render_no_such_camera", kHouse, "render --camera 2 IN OUT", 2, "there is no camera 2", false},
         FailureCase{"render_bad_size", kHouse, "render --size 800 IN OUT", 2, "WxH", false},
         FailureCase{"render_too_large", kHouse, "render --size 5000x10 IN OUT", 2, "WxH", false},
-        FailureCase{"convert_many_without_folder", kHouse, "convert IN IN OUT", 2, "-o OUTDIR", false}),
+        FailureCase{"convert_many_without_folder", kHouse, "convert IN IN OUT", 2, "-o OUTDIR", false},
+        // A .glb counts its bytes in 32 bits; a small limit stands in for 4 GiB.
+        FailureCase{"glb_too_large", kHouse, "convert --max-glb-bytes 2000 IN OUT", 4,
+                    "convert to .gltf instead", false}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 TEST(KvdToolTest, AFailedConversionLeavesTheOldOutputAsItWas)
@@ -165,6 +178,128 @@ TEST(KvdToolTest, AFailedConversionLeavesTheOldOutputAsItWas)
     EXPECT_EQ(RunKvd(folder, "convert " + Quote(folder / "in.kvd") + " " + Quote(folder / "out.obj")).exitCode, 1);
     EXPECT_EQ(ReadFile(folder / "out.obj"), "old");
     EXPECT_EQ(ReadFile(folder / "out.mtl"), "old library");
+}
+
+TEST(KvdToolTest, AnOutputThatCannotBeFinishedLeavesTheOldOneAndNoTemporaryFile)
+{
+    // Too large for a .glb, and a file-size limit standing in for a full disk
+    // (the write fails as it would with ENOSPC).
+    struct Case {
+        const char* output;
+        const char* options;
+        const char* limits;
+        const char* errorText;
+    };
+    // No images: the notes of images not found would pass the file-size
+    // limit, which holds for the captured standard error too.
+    for (const Case& c : {Case{"out.glb", "--max-glb-bytes 2000", "", "convert to .gltf instead"},
+                          Case{"out.glb", "--no-images", "-f 4", "File too large"},
+                          Case{"out.gltf", "--no-images", "-f 1", "File too large"},
+                          Case{"out.obj", "--no-images", "-f 2", "File too large"}}) {
+        TempFolder folder;
+        WriteFile(folder / "in.kvd", kHouse);
+        WriteFile(folder / "out.mtl", "old library");
+        WriteFile(folder / c.output, "old");
+        const ToolRun run = RunKvd(folder,
+                                   std::string("convert --quiet ") + c.options + " " + Quote(folder / "in.kvd") +
+                                       " " + Quote(folder / c.output),
+                                   c.limits);
+        EXPECT_EQ(run.exitCode, 4) << c.output << " " << c.limits << ": " << run.err;
+        EXPECT_NE(run.err.find(c.errorText), std::string::npos) << run.err;
+        EXPECT_EQ(ReadFile(folder / c.output), "old");
+        EXPECT_EQ(ReadFile(folder / "out.mtl"), "old library") << c.output << " " << c.limits;
+        EXPECT_FALSE(HasPartialFiles(folder));
+    }
+}
+
+TEST(KvdToolTest, RunningOutOfMemorySaysSoInEveryVerb)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer's shadow memory does not fit under an address-space cap";
+#endif
+    // From a cap too small to load the program up to one the verb fits in:
+    // every run that starts either succeeds or says it ran out of memory,
+    // with its own exit code, and leaves no output behind; none aborts.
+    std::string grid;
+    for (const ConvertScene& scene : ConvertScenes()) {
+        if (scene.name == "large_grid") {
+            const std::vector<uint8_t> bytes = kvdwriter::SceneBytes(scene.scene);
+            grid.assign(bytes.begin(), bytes.end());
+        }
+    }
+    ASSERT_FALSE(grid.empty());
+    // The program's libraries take a share of the address space that has
+    // nothing to do with the scene: the search starts just below the cap
+    // under which the program loads at all.
+    int loads = 1 << 21;
+    int fails = 4096;
+    {
+        TempFolder folder;
+        while (loads - fails > 512) {
+            const int kib = (loads + fails) / 2;
+            (RunKvd(folder, "--help >/dev/null", "-v " + std::to_string(kib)).exitCode == 0 ? loads : fails) = kib;
+        }
+    }
+    for (const char* verb : {"convert --quiet IN OUT", "info IN", "trace IN >/dev/null"}) {
+        bool sawOutOfMemory = false;
+        bool sawSuccess = false;
+        for (int kib = fails; kib <= fails + 131072 && !sawSuccess; kib += 512) {
+            TempFolder folder;
+            WriteFile(folder / "in.kvd", grid);
+            const ToolRun run = RunKvd(folder, Substitute(verb, folder), "-v " + std::to_string(kib));
+            // Right at the load floor the loader or a library's start-up can
+            // fail (127, or a crash before the program runs): not the verb's
+            // doing, so only runs above the first that reached the verb count.
+            if ((run.exitCode == 127 || run.exitCode == -1) && !sawOutOfMemory)
+                continue;
+            if (run.exitCode == 6) {
+                sawOutOfMemory = true;
+                EXPECT_NE(run.err.find("kvd: out of memory while "), std::string::npos) << run.err;
+                EXPECT_FALSE(std::filesystem::exists(folder / "out.glb"));
+            } else {
+                ASSERT_EQ(run.exitCode, 0) << verb << " at " << kib << " KiB: " << run.err;
+                sawSuccess = true;
+            }
+            EXPECT_FALSE(HasPartialFiles(folder)) << kib << " KiB";
+        }
+        EXPECT_TRUE(sawOutOfMemory) << verb;
+        EXPECT_TRUE(sawSuccess) << verb;
+    }
+}
+
+TEST(KvdToolTest, AStoppedConversionLeavesNoOutputAndNoTemporaryFile)
+{
+    // The scene comes through a pipe, so the conversion is certainly under
+    // way (its temporary files made, half the scene read) when the signal
+    // comes: Ctrl-C, or kill.
+    const std::pair<const char*, int> cases[] = {{"out.glb", SIGINT}, {"out.gltf", SIGTERM}, {"out.obj", SIGINT}};
+    for (const auto& [output, signal] : cases) {
+        TempFolder folder;
+        const std::string input = folder / "in.kvd";
+        ASSERT_EQ(mkfifo(input.c_str(), 0600), 0);
+        WriteFile(folder / output, "old");
+        const std::string outPath = folder / output;
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::freopen("/dev/null", "w", stderr);
+            execl(KVD_TOOL, KVD_TOOL, "convert", "--quiet", input.c_str(), outPath.c_str(), nullptr);
+            _exit(127);
+        }
+        const int pipe = open(input.c_str(), O_WRONLY);
+        ASSERT_GE(pipe, 0);
+        ASSERT_EQ(write(pipe, kHouse.data(), kHouse.size() / 2), static_cast<ssize_t>(kHouse.size() / 2));
+        for (int wait = 0; wait < 1000 && !HasPartialFiles(folder); ++wait)
+            usleep(10000);
+        EXPECT_TRUE(HasPartialFiles(folder)) << "the conversion made its temporary files";
+        kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        close(pipe);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << output << ": " << status;
+        EXPECT_FALSE(HasPartialFiles(folder)) << output;
+        EXPECT_EQ(ReadFile(outPath), "old");
+    }
 }
 
 TEST(KvdToolTest, ConvertWritesTheObjAndItsLibraryTogether)

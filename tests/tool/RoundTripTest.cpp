@@ -23,16 +23,20 @@ struct Case {
     std::string scene;
     std::string extension;
     AxisMode axes;
+    // 0: every mesh keeps the file's own indexing, as large meshes do.
+    size_t mergeVertexLimit = kMergeVertexLimit;
 };
 
 void PrintTo(const Case& c, std::ostream* out)
 {
-    *out << c.scene << "." << c.extension << (c.axes == AxisMode::Keep ? " --keep-axes" : "");
+    *out << c.scene << "." << c.extension << (c.axes == AxisMode::Keep ? " --keep-axes" : "")
+         << (c.mergeVertexLimit == 0 ? " unmerged" : "");
 }
 
 std::string CaseName(const testing::TestParamInfo<Case>& info)
 {
-    return info.param.scene + "_" + info.param.extension + (info.param.axes == AxisMode::Keep ? "_keep" : "");
+    return info.param.scene + "_" + info.param.extension + (info.param.axes == AxisMode::Keep ? "_keep" : "") +
+           (info.param.mergeVertexLimit == 0 ? "_unmerged" : "");
 }
 
 std::vector<Case> AllCases()
@@ -43,6 +47,8 @@ std::vector<Case> AllCases()
             continue;
         for (const char* extension : {"glb", "gltf", "obj"})
             cases.push_back({scene.name, extension, AxisMode::ToYUp});
+        for (const char* extension : {"glb", "obj"})
+            cases.push_back({scene.name, extension, AxisMode::ToYUp, 0});
     }
     cases.push_back({"house", "glb", AxisMode::Keep});
     cases.push_back({"house", "obj", AxisMode::Keep});
@@ -94,7 +100,9 @@ protected:
         output_ = folder_ / ("scene." + GetParam().extension);
         ExportOptions options;
         options.axes = GetParam().axes;
-        const ExportResult result = ExportScene(model_, output_, *FormatFromPath(output_), options);
+        WriterLimits limits;
+        limits.mergeVertexLimit = GetParam().mergeVertexLimit;
+        const ExportResult result = ExportScene(model_, output_, *FormatFromPath(output_), options, limits);
         ASSERT_TRUE(result.written) << result.error;
 
         loaded_ = importer_.ReadFile(output_, 0);

@@ -12,10 +12,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "tools/export/BoxProjection.h"
 #include "tools/export/ExportOptions.h"
 #include "tools/scene/SceneModel.h"
-
-inline constexpr double kTextureTileSize = 500.0;
 
 struct IndexedMesh {
     std::vector<float> positions;   // x y z per vertex, in output axes

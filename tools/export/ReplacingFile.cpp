@@ -7,6 +7,8 @@
 #include <random>
 #include <system_error>
 
+#include "tools/export/CleanupOnSignal.h"
+
 namespace {
 constexpr int kNameAttempts = 16;
 }
@@ -20,6 +22,7 @@ ReplacingFile::~ReplacingFile()
         std::error_code ignored;
         std::filesystem::remove(temporaryPath_, ignored);
     }
+    ForgetTemporary(signalSlot_);
 }
 
 bool ReplacingFile::Open()
@@ -40,6 +43,7 @@ bool ReplacingFile::Open()
         }
         std::fclose(created);
         temporaryPath_ = candidate;
+        signalSlot_ = RegisterTemporary(temporaryPath_.c_str());
         stream_.open(temporaryPath_, std::ios::binary | std::ios::trunc);
         if (!stream_) {
             error_ = "cannot write " + temporaryPath_;

@@ -1,6 +1,7 @@
 // An output file written beside its final name and renamed into place only
 // when complete, so a failed or interrupted conversion never leaves a
-// half-written file under that name (nor spoils one that was there).
+// half-written file under that name (nor spoils one that was there), also
+// when the process is stopped by SIGINT or SIGTERM.
 #pragma once
 
 #include <fstream>
@@ -28,5 +29,6 @@ private:
     std::string temporaryPath_;
     std::ofstream stream_;
     bool committed_ = false;
+    int signalSlot_ = -1;
     std::string error_;
 };

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "tools/export/GltfExport.h"
 #include "tools/export/ObjExport.h"
-#include "tools/export/ReplacingFile.h"
-#include "tools/export/SceneImages.h"
 
 namespace {
 std::string LowerExtension(const std::string& path)
@@ -17,88 +16,11 @@ std::string LowerExtension(const std::string& path)
     return extension;
 }
 
-ExportResult Failed(const std::string& path, const std::string& why)
+void WriteObject(const SceneObject& object, SceneWriter& writer)
 {
-    ExportResult result;
-    result.error = path + ": " + why;
-    return result;
-}
-
-// Each found image as a file in the output's folder, complete before the
-// output that names it, and never over one of the scene's source images
-// (images is renamed where it would be). Empty when all were written, else
-// why not.
-std::string WriteImagesBeside(const std::string& outputPath, SceneImages& images)
-{
-    const std::filesystem::path folder = std::filesystem::path(outputPath).parent_path();
-    KeepSourcesWhenWritingInto(folder.empty() ? "." : folder, images);
-    for (const OutputImage& image : images.images) {
-        ReplacingFile file((folder / image.fileName).string());
-        if (!file.Open())
-            return file.path() + ": " + file.error();
-        file.stream().write(reinterpret_cast<const char*>(image.packed.bytes.data()),
-                            static_cast<std::streamsize>(image.packed.bytes.size()));
-        if (!file.Commit())
-            return file.path() + ": " + file.error();
-    }
-    return {};
-}
-
-ExportResult ExportGltf(const SceneModel& scene, const std::string& path, bool binary,
-                        const ExportOptions& options)
-{
-    ExportResult result;
-    ExportOptions written = options;
-    SceneImages beside;
-    if (!binary && !options.dataUris && options.images != nullptr) {
-        beside = *options.images;
-        written.images = &beside;
-        const std::string error = WriteImagesBeside(path, beside);
-        if (!error.empty()) {
-            result.error = error;
-            return result;
-        }
-    }
-    const tinygltf::Model model = BuildGltfModel(scene, written, binary, result.stats);
-    ReplacingFile out(path);
-    if (!out.Open())
-        return Failed(path, out.error());
-    if (!WriteGltf(model, binary, out.stream()) || !out.Commit())
-        return Failed(path, out.error().empty() ? "writing failed" : out.error());
-    result.written = true;
-    return result;
-}
-
-ExportResult ExportObj(const SceneModel& scene, const std::string& path, const ExportOptions& options)
-{
-    ExportResult result;
-    const std::string mtlPath = MaterialLibraryPath(path);
-    ExportOptions written = options;
-    SceneImages beside;
-    if (options.images != nullptr) {
-        beside = *options.images;
-        written.images = &beside;
-        const std::string error = WriteImagesBeside(mtlPath, beside);
-        if (!error.empty()) {
-            result.error = error;
-            return result;
-        }
-    }
-    ReplacingFile obj(path);
-    ReplacingFile mtl(mtlPath);
-    if (!obj.Open())
-        return Failed(path, obj.error());
-    if (!mtl.Open())
-        return Failed(mtlPath, mtl.error());
-    const std::string mtlName = std::filesystem::path(mtlPath).filename().string();
-    WriteObj(scene, written, mtlName, obj.stream(), mtl.stream(), result.stats);
-    // The library first, so the OBJ never names one that is not there.
-    if (!mtl.Commit())
-        return Failed(mtlPath, mtl.error());
-    if (!obj.Commit())
-        return Failed(path, obj.error());
-    result.written = true;
-    return result;
+    writer.BeginMesh(object.points.data(), object.points.size() / 3, object.material);
+    writer.AddTriangles(object.indices.data(), object.indices.size() / 3);
+    writer.EndMesh();
 }
 }  // namespace
 
@@ -119,16 +41,35 @@ std::string MaterialLibraryPath(const std::string& objPath)
     return std::filesystem::path(objPath).replace_extension(".mtl").string();
 }
 
-ExportResult ExportScene(const SceneModel& scene, const std::string& path, OutputFormat format,
-                         const ExportOptions& options)
+std::unique_ptr<SceneWriter> MakeSceneWriter(const std::string& path, OutputFormat format,
+                                             const ExportOptions& options, const WriterLimits& limits)
 {
-    switch (format) {
-    case OutputFormat::Glb:
-        return ExportGltf(scene, path, true, options);
-    case OutputFormat::Gltf:
-        return ExportGltf(scene, path, false, options);
-    case OutputFormat::Obj:
-        return ExportObj(scene, path, options);
+    if (format == OutputFormat::Obj)
+        return std::make_unique<ObjStreamWriter>(path, options, limits);
+    return std::make_unique<GltfStreamWriter>(path, format == OutputFormat::Glb, options, limits);
+}
+
+void WriteScene(const SceneModel& scene, SceneWriter& writer)
+{
+    for (const SceneMaterial& material : scene.materials)
+        writer.AddMaterial(material);
+    for (const SceneObject& object : scene.objects)
+        WriteObject(object, writer);
+    for (const SceneCamera& camera : scene.cameras)
+        writer.AddCamera(camera);
+}
+
+ExportResult ExportScene(const SceneModel& scene, const std::string& path, OutputFormat format,
+                         const ExportOptions& options, const WriterLimits& limits)
+{
+    ExportResult result;
+    std::unique_ptr<SceneWriter> writer = MakeSceneWriter(path, format, options, limits);
+    if (writer->Open()) {
+        WriteScene(scene, *writer);
+        result.written = writer->Finish(nullptr);
     }
-    return Failed(path, "unknown format");
+    result.failure = writer->failure();
+    result.error = writer->failed() ? path + ": " + writer->error() : std::string();
+    result.stats = writer->stats();
+    return result;
 }

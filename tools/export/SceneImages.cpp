@@ -22,85 +22,76 @@ std::string LowerAscii(std::string text)
     return text;
 }
 
-class Gatherer {
-public:
-    explicit Gatherer(const ImageSearch& search) : search_(search) {}
-
-    int ImageFor(const std::string& storedName)
-    {
-        if (storedName.empty())
-            return SceneImages::kNone;
-        auto [byName, inserted] = byStoredName_.try_emplace(storedName, SceneImages::kNone);
-        if (inserted)
-            byName->second = Resolve(storedName);
-        return byName->second;
-    }
-
-    SceneImages result;
-
-private:
-    int Resolve(const std::string& storedName)
-    {
-        const ImageLookup lookup = FindImage(storedName, search_.sceneFolder, search_.extraFolders);
-        if (!lookup.ok()) {
-            result.unusable.push_back({GbkToUtf8(storedName), lookup.tried, {}, {}});
-            return SceneImages::kNone;
-        }
-        std::error_code error;
-        fs::path identity = fs::weakly_canonical(lookup.found, error);
-        if (error)
-            identity = lookup.found;
-        auto [byFile, inserted] = byFile_.try_emplace(identity.string(), SceneImages::kNone);
-        if (!inserted)
-            return byFile->second;
-        PackedImage packed = PackImage(lookup.found);
-        if (!packed.ok()) {
-            result.unusable.push_back({GbkToUtf8(storedName), lookup.tried, lookup.found, packed.error});
-            return SceneImages::kNone;
-        }
-        OutputImage image;
-        image.fileName = UniqueFileName(lookup.found, packed);
-        image.source = lookup.found;
-        image.packed = std::move(packed);
-        result.images.push_back(std::move(image));
-        byFile->second = static_cast<int>(result.images.size()) - 1;
-        return byFile->second;
-    }
-
-    // The source's file name, with .png when re-encoded, numbered when two
-    // different images would share it (on a Windows disk, in any case).
-    std::string UniqueFileName(const fs::path& source, const PackedImage& packed)
-    {
-        fs::path name = source.filename();
-        if (packed.reencoded)
-            name.replace_extension(packed.extension());
-        const std::string stem = name.stem().string();
-        const std::string extension = name.extension().string();
-        std::string candidate = name.string();
-        for (int n = 2; !taken_.insert(LowerAscii(candidate)).second; ++n)
-            candidate = stem + "_" + std::to_string(n) + extension;
-        return candidate;
-    }
-
-    const ImageSearch& search_;
-    std::map<std::string, int> byStoredName_;
-    std::map<std::string, int> byFile_;
-    std::set<std::string> taken_;
-};
-
 }  // namespace
+
+int SceneImageGatherer::ImageFor(const std::string& storedName)
+{
+    if (storedName.empty())
+        return SceneImages::kNone;
+    auto [byName, inserted] = byStoredName_.try_emplace(storedName, SceneImages::kNone);
+    if (inserted)
+        byName->second = Resolve(storedName);
+    return byName->second;
+}
+
+int SceneImageGatherer::Resolve(const std::string& storedName)
+{
+    const ImageLookup lookup = FindImage(storedName, search_.sceneFolder, search_.extraFolders);
+    if (!lookup.ok()) {
+        result_.unusable.push_back({GbkToUtf8(storedName), lookup.tried, {}, {}});
+        return SceneImages::kNone;
+    }
+    std::error_code error;
+    fs::path identity = fs::weakly_canonical(lookup.found, error);
+    if (error)
+        identity = lookup.found;
+    auto [byFile, inserted] = byFile_.try_emplace(identity.string(), SceneImages::kNone);
+    if (!inserted)
+        return byFile->second;
+    PackedImage packed = PackImage(lookup.found);
+    if (!packed.ok()) {
+        result_.unusable.push_back({GbkToUtf8(storedName), lookup.tried, lookup.found, packed.error});
+        return SceneImages::kNone;
+    }
+    OutputImage image;
+    image.fileName = UniqueFileName(lookup.found, packed);
+    image.source = lookup.found;
+    image.packed = std::move(packed);
+    result_.images.push_back(std::move(image));
+    byFile->second = static_cast<int>(result_.images.size()) - 1;
+    return byFile->second;
+}
+
+// The source's file name, with .png when re-encoded, numbered when two
+// different images would share it (on a Windows disk, in any case).
+std::string SceneImageGatherer::UniqueFileName(const fs::path& source, const PackedImage& packed)
+{
+    fs::path name = source.filename();
+    if (packed.reencoded)
+        name.replace_extension(packed.extension());
+    const std::string stem = name.stem().string();
+    const std::string extension = name.extension().string();
+    std::string candidate = name.string();
+    for (int n = 2; !taken_.insert(LowerAscii(candidate)).second; ++n)
+        candidate = stem + "_" + std::to_string(n) + extension;
+    return candidate;
+}
+
+void SceneImageGatherer::Add(const SceneMaterial& material)
+{
+    const MaterialMapNames names = MapNamesOf(material);
+    SceneImages::Slots slots;
+    slots.texture = ImageFor(names.texture);
+    slots.bump = ImageFor(names.bump);
+    result_.materials.push_back(slots);
+}
 
 SceneImages GatherSceneImages(const std::vector<SceneMaterial>& materials, const ImageSearch& search)
 {
-    Gatherer gatherer(search);
-    for (const SceneMaterial& material : materials) {
-        const MaterialMapNames names = MapNamesOf(material);
-        SceneImages::Slots slots;
-        slots.texture = gatherer.ImageFor(names.texture);
-        slots.bump = gatherer.ImageFor(names.bump);
-        gatherer.result.materials.push_back(slots);
-    }
-    return std::move(gatherer.result);
+    SceneImageGatherer gatherer(search);
+    for (const SceneMaterial& material : materials)
+        gatherer.Add(material);
+    return std::move(gatherer.images());
 }
 
 void KeepSourcesWhenWritingInto(const fs::path& folder, SceneImages& images)

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/scene/SceneMaterial.h"
@@ -42,6 +45,28 @@ struct SceneImages {
 };
 
 SceneImages GatherSceneImages(const std::vector<SceneMaterial>& materials, const ImageSearch& search);
+
+// The same, a material at a time as the materials come: each Add appends the
+// material's slots to images(), finding each image once.
+class SceneImageGatherer {
+public:
+    explicit SceneImageGatherer(ImageSearch search) : search_(std::move(search)) {}
+
+    void Add(const SceneMaterial& material);
+    const SceneImages& images() const { return result_; }
+    SceneImages& images() { return result_; }
+
+private:
+    int ImageFor(const std::string& storedName);
+    int Resolve(const std::string& storedName);
+    std::string UniqueFileName(const std::filesystem::path& source, const PackedImage& packed);
+
+    ImageSearch search_;
+    SceneImages result_;
+    std::map<std::string, int> byStoredName_;
+    std::map<std::string, int> byFile_;
+    std::set<std::string> taken_;
+};
 
 // Renames images that are to be written into folder where their file would
 // replace one of the images' sources (a TGA re-encoded as wall.png beside a

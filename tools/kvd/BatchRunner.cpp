@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <new>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -20,6 +21,8 @@ int Severity(int exitCode)
         return 2;
     case kExitCannotWrite:
         return 4;
+    case kExitOutOfMemory:
+        return 5;
     default:
         return 3;
     }
@@ -91,6 +94,9 @@ int RunGuarded(const BatchJob& job, const SceneFile& file, JobOutput& output)
 {
     try {
         return job(file, output);
+    } catch (const std::bad_alloc&) {
+        output.Err("kvd: %s: out of memory; nothing was written\n", file.path.c_str());
+        return kExitOutOfMemory;
     } catch (const std::exception& error) {
         output.Err("kvd: %s: %s\n", file.path.c_str(), error.what());
     } catch (...) {

@@ -19,9 +19,14 @@ uint64_t FileSizeOrZero(const std::string& path)
 }
 }  // namespace
 
+bool ShowsProgress(const std::string& path, bool quiet)
+{
+    return !quiet && isatty(STDERR_FILENO) && FileSizeOrZero(path) >= kProgressFileSize;
+}
+
 ImportReport ImportWithProgress(const std::string& path, SceneDestination& destination, bool quiet)
 {
-    if (!quiet && isatty(STDERR_FILENO) && FileSizeOrZero(path) >= kProgressFileSize) {
+    if (ShowsProgress(path, quiet)) {
         TerminalProgressBar bar(stderr);
         return ImportScene(path, destination, &bar);
     }
@@ -58,6 +63,21 @@ int ReportImportFailure(const std::string& path, const ImportReport& report, Job
     return kExitFailure;
 }
 
+int ReportOutOfMemory(const std::string& path, const std::string& doing, const MemoryNeed& need,
+                      JobOutput& output, const char* outcome)
+{
+    // A vertex takes 12 bytes of the file, so the largest mesh has at most
+    // the file's size in bytes over 12 vertices.
+    const uint64_t fileBytes = FileSizeOrZero(path);
+    const double mib = 1024.0 * 1024.0;
+    const double most = static_cast<double>(fileBytes / 12 * need.bytesPerVertex) / mib + need.fixedMiB;
+    output.Err("kvd: out of memory while %s (a file of %.1f MiB); this needs about %d bytes per vertex of the "
+               "scene's largest mesh plus %d MiB, at most %.1f MiB for this file; %s\n",
+               doing.c_str(), static_cast<double>(fileBytes) / mib, need.bytesPerVertex, need.fixedMiB, most,
+               outcome);
+    return kExitOutOfMemory;
+}
+
 std::string ExitCodeHelp()
 {
     return "Exit codes:\n"
@@ -65,7 +85,9 @@ std::string ExitCodeHelp()
            "  1  FILE cannot be opened, or is not a kvd scene file, or its header is damaged\n"
            "  2  usage error\n"
            "  3  the body of FILE is damaged: the part read before the damage was used\n"
-           "  4  the output cannot be written (kvd convert, kvd render)\n"
+           "  4  the output cannot be written, or would be larger than its format allows (kvd convert,\n"
+           "     kvd render)\n"
            "  5  a texture image was not found or cannot be read (kvd convert --strict)\n"
-           "Over many files: the worst of the files' codes (0, 3, 5, 1 or 2, 4 from best to worst).";
+           "  6  out of memory: nothing was written\n"
+           "Over many files: the worst of the files' codes (0, 3, 5, 1 or 2, 4, 6 from best to worst).";
 }

@@ -11,6 +11,9 @@
 // terminal and the user did not ask for quiet.
 inline constexpr uint64_t kProgressFileSize = 8ull << 20;
 
+// Whether the progress bar is shown for this file.
+bool ShowsProgress(const std::string& path, bool quiet);
+
 // Safe to call from several threads: each import has its own reader and
 // destination.
 ImportReport ImportWithProgress(const std::string& path, SceneDestination& destination, bool quiet);
@@ -21,6 +24,18 @@ std::string DescribeMessage(const std::string& gbkMessage);
 // The exit code for an import that went wrong, with the reason printed to
 // output's error stream; 0 when the import read the whole file.
 int ReportImportFailure(const std::string& path, const ImportReport& report, JobOutput& output);
+
+// What a verb needs: bytes per vertex of the largest mesh, and a fixed part.
+struct MemoryNeed {
+    int bytesPerVertex;
+    int fixedMiB;
+};
+
+// Says that memory ran out while doing (e.g. "reading scene.kvd"), how much
+// the verb needs for a file of path's size, and the outcome ("nothing was
+// written"); returns kExitOutOfMemory.
+int ReportOutOfMemory(const std::string& path, const std::string& doing, const MemoryNeed& need,
+                      JobOutput& output, const char* outcome = "nothing was written");
 
 // The help text's list of exit codes.
 std::string ExitCodeHelp();

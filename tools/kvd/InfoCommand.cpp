@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@
 namespace {
 
 using nlohmann::json;
+
+// The current mesh's vertex list, plus the reader's blocks.
+constexpr MemoryNeed kInfoMemory{12, 16};
 
 // Objects listed one by one in the text output; --json lists all.
 constexpr size_t kListedObjects = 20;
@@ -273,10 +277,16 @@ int InfoFile(const std::string& file, const InfoOptions& options, bool oneLine, 
     const bool asJson = options.json;
     SceneSummaryResult summary;
     SceneSummary destination(summary);
-    const ImportReport report = ImportWithProgress(file, destination, asJson || oneLine);
-    ImageFolders folders{std::filesystem::path(file).parent_path(), {}};
-    folders.extra.assign(options.textureFolders.begin(), options.textureFolders.end());
-    const json info = InfoJson(file, report, summary, folders);
+    ImportReport report;
+    json info;
+    try {
+        report = ImportWithProgress(file, destination, asJson || oneLine);
+        ImageFolders folders{std::filesystem::path(file).parent_path(), {}};
+        folders.extra.assign(options.textureFolders.begin(), options.textureFolders.end());
+        info = InfoJson(file, report, summary, folders);
+    } catch (const std::bad_alloc&) {
+        return ReportOutOfMemory(file, "reading " + file, kInfoMemory, output, "nothing was printed");
+    }
 
     // The reason goes to standard error in both forms; the JSON still holds it.
     const int exitCode = ReportImportFailure(file, report, output);

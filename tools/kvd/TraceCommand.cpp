@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "convert/HostDestination.h"
@@ -11,9 +12,15 @@
 #include "reader/SceneReader.h"
 #include "tools/standin/TraceHost.h"
 #include "tools/kvd/Commands.h"
+#include "tools/kvd/ImportDiagnostics.h"
+#include "tools/kvd/SceneCommands.h"
 #include "tools/scene/ReadableFile.h"
 
 namespace {
+
+// An import into a host makes a 24-byte host point per vertex of the
+// current mesh.
+constexpr MemoryNeed kTraceMemory{24, 16};
 
 struct TraceOptions {
     std::string file;
@@ -84,5 +91,15 @@ void AddTraceCommand(CLI::App& app, int& exitCode)
                         "The N-th GB_BeginSurface (from 1) answers 0")
         ->option_text("N")
         ->check(CLI::Range(1, INT_MAX));
-    command->callback([options, &exitCode] { exitCode = RunTrace(*options); });
+    command->callback([options, &exitCode] {
+        try {
+            exitCode = RunTrace(*options);
+        } catch (const std::bad_alloc&) {
+            std::fflush(stdout);
+            JobOutput output;
+            exitCode = ReportOutOfMemory(options->file, "tracing " + options->file, kTraceMemory, output,
+                                         "the trace printed so far is incomplete");
+            output.WriteTo(stdout, stderr);
+        }
+    });
 }

@@ -2,12 +2,9 @@
 // another format afterwards.
 #pragma once
 
-#include <map>
-#include <string>
-#include <vector>
-
 #include "reader/SceneDestination.h"
 #include "tools/scene/SceneModel.h"
+#include "tools/scene/UsedMaterials.h"
 
 class SceneCollector final : public SceneDestination {
 public:
@@ -20,13 +17,6 @@ public:
     void EndMesh() override {}
 
 private:
-    // The position in the scene's materials of the mesh's material, added on
-    // its first use.
-    int MaterialOf(const MeshView& mesh);
-
     SceneModel& scene_;
-    std::vector<SceneMaterial> fileMaterials_;
-    std::vector<int> fileMaterialPositions_;   // -1: not used yet
-    // Own-colour materials by name and colour bits.
-    std::map<std::string, int> ownColourPositions_;
+    UsedMaterials materials_;
 };
