@@ -1,9 +1,50 @@
 #include "convert/HostDestination.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "host/SceneBuilder.h"
+
+namespace {
+// The most points one array can address; vertex counts near it exist only
+// on 32-bit builds.
+constexpr size_t kMaxPoints = PTRDIFF_MAX / sizeof(Point3d);
+}  // namespace
+
+HostDestination::~HostDestination()
+{
+    if (points_ != nullptr)
+        LargePageAllocator<Point3d>().deallocate(points_, pointCapacity_);
+}
+
+// Point3d is trivially destructible: storage is reused and released without
+// ending the lives of the points in it.
+Point3d* HostDestination::StorageFor(size_t pointCount)
+{
+    if (pointCount <= pointCapacity_)
+        return points_;
+    // Too many points to address is out of memory, as the session reports it.
+    if (pointCount > kMaxPoints)
+        throw std::bad_alloc();
+    if (points_ != nullptr)
+        LargePageAllocator<Point3d>().deallocate(points_, pointCapacity_);
+    points_ = nullptr;
+    pointCapacity_ = 0;
+    points_ = LargePageAllocator<Point3d>().allocate(pointCount);
+    pointCapacity_ = pointCount;
+    return points_;
+}
+
+// The upper half of the points' storage, bytes [12n, 24n) for n points.
+std::byte* HostDestination::VertexRoom(size_t vertexCount)
+{
+    if (vertexCount > kMaxPoints)
+        return nullptr;
+    vertexRoom_ = reinterpret_cast<std::byte*>(StorageFor(vertexCount)) + vertexCount * sizeof(MeshVertex);
+    return vertexRoom_;
+}
 
 bool HostDestination::StartImport()
 {
@@ -35,21 +76,48 @@ void HostDestination::Camera(const CameraView& camera)
         GB_AddCamera(name, eye, target, camera.fov);
 }
 
+// Each point is made as the host's own code would: one local point,
+// and one copy of it per vertex into the array.
+void HostDestination::Widen(std::span<const MeshVertex> vertices)
+{
+    Point3d* out = StorageFor(vertices.size());
+    Point3d point;
+    for (const MeshVertex& vertex : vertices) {
+        point.x = vertex.x;
+        point.y = vertex.y;
+        point.z = vertex.z;
+        ::new (static_cast<void*>(out++)) Point3d(point);
+    }
+}
+
+// The same, from the vertex room. Point i takes bytes [24i, 24i + 24), which
+// hold only floats of vertices up to i (the room starts at 12n), and vertex i
+// is loaded before point i is written: no float is overwritten unread. The
+// floats are loaded with memcpy, since the bytes are shared with points.
+void HostDestination::WidenInPlace(size_t pointCount)
+{
+    const std::byte* floats = vertexRoom_;
+    Point3d point;
+    for (size_t i = 0; i < pointCount; ++i) {
+        MeshVertex vertex;
+        std::memcpy(&vertex, floats + i * sizeof(MeshVertex), sizeof vertex);
+        point.x = vertex.x;
+        point.y = vertex.y;
+        point.z = vertex.z;
+        ::new (static_cast<void*>(points_ + i)) Point3d(point);
+    }
+}
+
 bool HostDestination::BeginMesh(const MeshView& mesh)
 {
     // Nothing is allocated once the object is open, so running out of memory
     // never leaves an object open in the host.
-    points_.clear();
-    points_.reserve(mesh.vertices.size());
-    Point3d point;
-    for (const MeshVertex& vertex : mesh.vertices) {
-        point.x = vertex.x;
-        point.y = vertex.y;
-        point.z = vertex.z;
-        points_.push_back(point);
-    }
+    if (vertexRoom_ != nullptr && static_cast<const void*>(mesh.vertices.data()) == vertexRoom_)
+        WidenInPlace(mesh.vertices.size());
+    else
+        Widen(mesh.vertices);
+    vertexRoom_ = nullptr;
     material_ = mesh.hostMaterial;
-
     if (!GB_BeginObject())
         return false;
     if (!GB_BeginSurface(&material_)) {
@@ -61,7 +129,7 @@ bool HostDestination::BeginMesh(const MeshView& mesh)
 
 void HostDestination::AddFaces(std::span<const MeshFace> faces)
 {
-    Point3d* base = points_.data();
+    Point3d* base = points_;
     for (const MeshFace& face : faces)
         GB_AddTriangle(base + face.a, base + face.b, base + face.c);
 }

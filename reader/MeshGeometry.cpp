@@ -34,7 +34,7 @@ void SceneReader::EmitMeshGeometry(const MeshRecord& mesh)
     if (ReadTag() != tags::kVertexList)
         return;
     ReadValue();   // vertex list word, unused
-    ReadVertices(vertexCount);
+    const std::span<const MeshVertex> vertices = ReadVertices(vertexCount);
     if (ReadTag() != tags::kFaceList)
         return;
     ReadValue();   // face list word, unused
@@ -43,7 +43,7 @@ void SceneReader::EmitMeshGeometry(const MeshRecord& mesh)
 
     tagMaterial material;
     std::memset(&material, 0, sizeof material);
-    MeshView view{mesh.name, MeshView::kOwnColour, mesh.colour, material, vertices_,
+    MeshView view{mesh.name, MeshView::kOwnColour, mesh.colour, material, vertices,
                   std::min(PositiveCount(faceCount), input_->remainingBound() / kFaceBytes)};
     if (mesh.materialIndex == MeshRecord::kNoMaterial) {
         BuildDefaultMaterial(mesh.name, mesh.colour, material);
@@ -58,7 +58,7 @@ void SceneReader::EmitMeshGeometry(const MeshRecord& mesh)
     // A refused mesh still has its faces passed over, so the rest of the
     // file is read in step.
     if (destination_.BeginMesh(view)) {
-        ReadFaces(faceCount);
+        ReadFaces(faceCount, vertices.size());
         destination_.EndMesh();
     } else {
         SkipFaces(faceCount);
@@ -69,37 +69,57 @@ void SceneReader::EmitMeshGeometry(const MeshRecord& mesh)
 }
 
 // The count is believed only as far as the bytes left can hold vertices, so
-// a false count costs no memory: the list grows by what the input holds.
-void SceneReader::ReadVertices(int32_t vertexCount)
+// a false count costs no memory. A list the bytes left can hold is read in
+// one go, into the destination's room when it offers one; otherwise into the
+// reader's array, which grows by what the input holds.
+std::span<const MeshVertex> SceneReader::ReadVertices(int32_t vertexCount)
 {
     vertices_.clear();
     uint64_t left = PositiveCount(vertexCount);
+    if (left > 0 && left <= input_->remainingBound() / kVertexBytes) {
+        if (std::byte* room = destination_.VertexRoom(static_cast<size_t>(left))) {
+            ReadVertexRun(room, static_cast<size_t>(left));
+            return {reinterpret_cast<const MeshVertex*>(room), static_cast<size_t>(left)};
+        }
+    }
     while (left > 0 && !damaged_) {
         const uint64_t room = std::max<uint64_t>(input_->remainingBound() / kVertexBytes, 1);
         const auto step = static_cast<size_t>(std::min(left, room));
         const size_t done = vertices_.size();
         vertices_.resize(done + step);
-        MeshVertex* out = vertices_.data() + done;
-        if constexpr (std::endian::native == std::endian::little) {
-            // The file's bytes are the floats as they lie in memory.
-            ReadBytes(out, step * kVertexBytes);
-        } else {
-            uint8_t raw[kVertexBytes];
-            for (size_t i = 0; i < step && ReadBytes(raw, kVertexBytes); ++i)
-                out[i] = {LoadF32(raw), LoadF32(raw + 4), LoadF32(raw + 8)};
-        }
+        ReadVertexRun(vertices_.data() + done, step);
         left -= step;
+    }
+    return vertices_;
+}
+
+// count vertices as MeshVertex lays them out, stored with memcpy so that out
+// may be raw bytes.
+void SceneReader::ReadVertexRun(void* out, size_t count)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        // The file's bytes are the floats as they lie in memory.
+        ReadBytes(out, count * kVertexBytes);
+    } else {
+        auto* bytes = static_cast<std::byte*>(out);
+        uint8_t raw[kVertexBytes];
+        for (size_t i = 0; i < count; ++i) {
+            if (!ReadBytes(raw, kVertexBytes))
+                return;
+            const MeshVertex vertex{LoadF32(raw), LoadF32(raw + 4), LoadF32(raw + 8)};
+            std::memcpy(bytes + i * kVertexBytes, &vertex, kVertexBytes);
+        }
     }
 }
 
 // Runs of whole faces are decoded where they lie in the input buffer; a face
 // split across two blocks is copied out by ReadBytes, which refills. Faces
 // that name a vertex outside the list are left out.
-void SceneReader::ReadFaces(int32_t faceCount)
+void SceneReader::ReadFaces(int32_t faceCount, size_t vertexCount)
 {
     MeshFace block[kFaceBlock];
     size_t filled = 0;
-    const auto vertexTotal = static_cast<uint32_t>(vertices_.size());
+    const auto vertexTotal = static_cast<uint32_t>(vertexCount);
     auto take = [&](const uint8_t* raw) {
         const MeshFace face{LoadU32(raw), LoadU32(raw + 4), LoadU32(raw + 8)};
         // Negative indices wrap to huge unsigned ones: one test covers both.

@@ -4,6 +4,8 @@
 //   StartImport once, after an accepted header (false: nothing follows);
 //   Materials once, right after the material section;
 //   Camera for each camera, or once for the fixed default camera;
+//   for each mesh whose vertex list the bytes left can hold, VertexRoom
+//   before the list is read;
 //   for each mesh whose geometry block is complete up to its faces:
 //     BeginMesh; when it accepts, AddFaces for each block of faces as the
 //     blocks are read, then EndMesh (also when the input ends inside the
@@ -17,6 +19,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -81,6 +84,16 @@ public:
     // of hostMaterials is made from material i of fileMaterials.
     virtual void Materials(const MaterialList& fileMaterials, const std::vector<tagMaterial>& hostMaterials) = 0;
     virtual void Camera(const CameraView& camera) = 0;
+    // Room for the vertex list of the next mesh, vertexCount vertices of 12
+    // bytes each (the file's floats, as MeshVertex lays them out), or nullptr
+    // for the reader to use its own array. A destination that turns the list
+    // into something larger can offer part of that, and so spare the memory
+    // and page faults of a second copy. When the list was read there,
+    // BeginMesh's vertices start at the room, which the destination keeps
+    // until EndMesh; the room holds the file's bytes, not MeshVertex objects,
+    // so the destination reads it with memcpy. A mesh that goes no further
+    // gets no BeginMesh after its VertexRoom.
+    virtual std::byte* VertexRoom(size_t /*vertexCount*/) { return nullptr; }
     // True: the faces follow. False: the mesh is refused.
     virtual bool BeginMesh(const MeshView& mesh) = 0;
     // The next faces of the open mesh, in file order; never empty.

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,8 +92,9 @@ private:
     void ReadMesh(NodeRecord& node);
     void ReadMaterialRef(MeshRecord& mesh);
     void EmitMeshGeometry(const MeshRecord& mesh);
-    void ReadVertices(int32_t vertexCount);
-    void ReadFaces(int32_t faceCount);
+    std::span<const MeshVertex> ReadVertices(int32_t vertexCount);
+    void ReadVertexRun(void* out, size_t count);
+    void ReadFaces(int32_t faceCount, size_t vertexCount);
     void SkipFaces(int32_t faceCount);
 
     // Primitives. On a short read they leave the reader damaged and the
@@ -127,7 +129,8 @@ private:
     char textBuffer[kTextBufferSize] = {};
     int32_t camerasEmitted = 0;
     std::vector<tagMaterial> hostMaterials;
-    // The vertex list of the mesh being read; its room is kept for the next.
+    // The vertex list of the mesh being read, when the destination offers no
+    // room for it; its room is kept for the next.
     std::vector<MeshVertex, UninitialisedLargePageAllocator<MeshVertex>> vertices_;
 
     bool damaged_ = false;
