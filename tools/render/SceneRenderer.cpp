@@ -4,9 +4,7 @@
 #include <map>
 #include <vector>
 
-#define GL_GLEXT_PROTOTYPES 1
-#include <GL/osmesa.h>
-
+#include "tools/render/OffscreenGl.h"
 #include "tools/render/ViewProjection.h"
 
 namespace {
@@ -60,20 +58,20 @@ void main()
 
 class OffscreenContext {
 public:
-    OffscreenContext(int width, int height)
-        : width_(width), height_(height), pixels_(size_t(width) * size_t(height) * 4)
+    OffscreenContext(const OffscreenGl& gl, int width, int height)
+        : gl_(gl), width_(width), height_(height), pixels_(size_t(width) * size_t(height) * 4)
     {
-        context_ = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
-        if (context_ != nullptr && !OSMesaMakeCurrent(context_, pixels_.data(), GL_UNSIGNED_BYTE, width, height)) {
-            OSMesaDestroyContext(context_);
+        context_ = gl_.OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
+        if (context_ != nullptr && !gl_.OSMesaMakeCurrent(context_, pixels_.data(), GL_UNSIGNED_BYTE, width, height)) {
+            gl_.OSMesaDestroyContext(context_);
             context_ = nullptr;
         }
     }
     ~OffscreenContext()
     {
         if (context_ != nullptr) {
-            OSMesaMakeCurrent(nullptr, nullptr, GL_UNSIGNED_BYTE, 0, 0);
-            OSMesaDestroyContext(context_);
+            gl_.OSMesaMakeCurrent(nullptr, nullptr, GL_UNSIGNED_BYTE, 0, 0);
+            gl_.OSMesaDestroyContext(context_);
         }
     }
     OffscreenContext(const OffscreenContext&) = delete;
@@ -84,42 +82,43 @@ public:
     const std::vector<uint8_t>& pixels() const { return pixels_; }
 
 private:
+    const OffscreenGl& gl_;
     int width_;
     int height_;
     std::vector<uint8_t> pixels_;
     OSMesaContext context_ = nullptr;
 };
 
-GLuint CompileShader(GLenum kind, const char* source, std::string& error)
+GLuint CompileShader(const OffscreenGl& gl, GLenum kind, const char* source, std::string& error)
 {
-    const GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
+    const GLuint shader = gl.glCreateShader(kind);
+    gl.glShaderSource(shader, 1, &source, nullptr);
+    gl.glCompileShader(shader);
     GLint compiled = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    gl.glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
     if (!compiled) {
         char log[1024] = {};
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        gl.glGetShaderInfoLog(shader, sizeof log, nullptr, log);
         error = std::string("shader does not compile: ") + log;
         return 0;
     }
     return shader;
 }
 
-GLuint LinkProgram(std::string& error)
+GLuint LinkProgram(const OffscreenGl& gl, std::string& error)
 {
-    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, kVertexShader, error);
-    const GLuint fragment = vertex ? CompileShader(GL_FRAGMENT_SHADER, kFragmentShader, error) : 0;
+    const GLuint vertex = CompileShader(gl, GL_VERTEX_SHADER, kVertexShader, error);
+    const GLuint fragment = vertex ? CompileShader(gl, GL_FRAGMENT_SHADER, kFragmentShader, error) : 0;
     if (!fragment)
         return 0;
-    const GLuint program = glCreateProgram();
-    glAttachShader(program, vertex);
-    glAttachShader(program, fragment);
-    glBindAttribLocation(program, kPositionAttribute, "position");
-    glBindAttribLocation(program, kTexCoordAttribute, "texCoord");
-    glLinkProgram(program);
+    const GLuint program = gl.glCreateProgram();
+    gl.glAttachShader(program, vertex);
+    gl.glAttachShader(program, fragment);
+    gl.glBindAttribLocation(program, kPositionAttribute, "position");
+    gl.glBindAttribLocation(program, kTexCoordAttribute, "texCoord");
+    gl.glLinkProgram(program);
     GLint linked = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    gl.glGetProgramiv(program, GL_LINK_STATUS, &linked);
     if (!linked) {
         error = "shader program does not link";
         return 0;
@@ -131,34 +130,37 @@ GLuint LinkProgram(std::string& error)
 // the driver cannot hold it (the mesh then shows its colour).
 class TextureCache {
 public:
+    explicit TextureCache(const OffscreenGl& gl) : gl_(gl) {}
+
     GLuint TextureOf(const RgbaImage& image)
     {
         auto [where, inserted] = textures_.try_emplace(&image, 0);
         if (!inserted)
             return where->second;
         GLint largest = 0;
-        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+        gl_.glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
         if (image.width <= 0 || image.height <= 0 || image.width > largest || image.height > largest ||
             image.pixels.size() < size_t(image.width) * size_t(image.height) * 4)
             return 0;
         GLuint texture = 0;
-        glGenTextures(1, &texture);
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        gl_.glGenTextures(1, &texture);
+        gl_.glBindTexture(GL_TEXTURE_2D, texture);
+        gl_.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        gl_.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        gl_.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        gl_.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        gl_.glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+        gl_.glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         // Rows go in from the top, so texture row 0 is the image's top row,
         // as the box projection's coordinates expect.
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+        gl_.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                      image.pixels.data());
         where->second = texture;
         return texture;
     }
 
 private:
+    const OffscreenGl& gl_;
     std::map<const RgbaImage*, GLuint> textures_;
 };
 
@@ -198,7 +200,7 @@ std::span<const uint32_t> DrawableIndices(const RenderMesh& mesh, std::vector<ui
     return kept;
 }
 
-void DrawMesh(const RenderMesh& mesh, GLuint program, TextureCache& textures, uint64_t& skipped)
+void DrawMesh(const OffscreenGl& gl, const RenderMesh& mesh, GLuint program, TextureCache& textures, uint64_t& skipped)
 {
     std::vector<uint32_t> kept;
     const std::span<const uint32_t> indices = DrawableIndices(mesh, kept, skipped);
@@ -209,21 +211,21 @@ void DrawMesh(const RenderMesh& mesh, GLuint program, TextureCache& textures, ui
     if (mesh.texture != nullptr && mesh.texCoords.size() >= vertexCount * 2)
         texture = textures.TextureOf(*mesh.texture);
 
-    glUniform3f(glGetUniformLocation(program, "colour"), mesh.colour[0], mesh.colour[1], mesh.colour[2]);
-    glUniform1i(glGetUniformLocation(program, "textured"), texture != 0);
-    glVertexAttribPointer(kPositionAttribute, 3, GL_FLOAT, GL_FALSE, 0, mesh.positions.data());
-    glEnableVertexAttribArray(kPositionAttribute);
+    gl.glUniform3f(gl.glGetUniformLocation(program, "colour"), mesh.colour[0], mesh.colour[1], mesh.colour[2]);
+    gl.glUniform1i(gl.glGetUniformLocation(program, "textured"), texture != 0);
+    gl.glVertexAttribPointer(kPositionAttribute, 3, GL_FLOAT, GL_FALSE, 0, mesh.positions.data());
+    gl.glEnableVertexAttribArray(kPositionAttribute);
     if (texture != 0) {
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glVertexAttribPointer(kTexCoordAttribute, 2, GL_FLOAT, GL_FALSE, 0, mesh.texCoords.data());
-        glEnableVertexAttribArray(kTexCoordAttribute);
+        gl.glBindTexture(GL_TEXTURE_2D, texture);
+        gl.glVertexAttribPointer(kTexCoordAttribute, 2, GL_FLOAT, GL_FALSE, 0, mesh.texCoords.data());
+        gl.glEnableVertexAttribArray(kTexCoordAttribute);
     } else {
-        glDisableVertexAttribArray(kTexCoordAttribute);
-        glVertexAttrib2f(kTexCoordAttribute, 0.0f, 0.0f);
+        gl.glDisableVertexAttribArray(kTexCoordAttribute);
+        gl.glVertexAttrib2f(kTexCoordAttribute, 0.0f, 0.0f);
     }
     for (size_t first = 0; first < indices.size(); first += kTrianglesPerDraw * 3) {
         const size_t count = std::min(kTrianglesPerDraw * 3, indices.size() - first);
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT, indices.data() + first);
+        gl.glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT, indices.data() + first);
     }
 }
 
@@ -256,32 +258,36 @@ RenderOutcome RenderPicture(const RenderScene& scene, const RenderCamera& camera
     }
     const int sampleWidth = width * kSupersampling;
     const int sampleHeight = height * kSupersampling;
-    OffscreenContext context(sampleWidth, sampleHeight);
+    const OffscreenGl* driver = LoadOffscreenGl(outcome.error);
+    if (driver == nullptr)
+        return outcome;
+    const OffscreenGl& gl = *driver;
+    OffscreenContext context(gl, sampleWidth, sampleHeight);
     if (!context.ready()) {
         outcome.error = "no off-screen drawing context";
         return outcome;
     }
-    const GLuint program = LinkProgram(outcome.error);
+    const GLuint program = LinkProgram(gl, outcome.error);
     if (program == 0)
         return outcome;
 
     const ViewProjection view =
         MakeViewProjection(camera, double(width) / double(height), MeasureScene(scene));
-    glViewport(0, 0, sampleWidth, sampleHeight);
-    glClearColor(kBackgroundColour[0] / 255.0f, kBackgroundColour[1] / 255.0f, kBackgroundColour[2] / 255.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glUseProgram(program);
-    glUniformMatrix4fv(glGetUniformLocation(program, "view"), 1, GL_FALSE, view.view.data());
-    glUniformMatrix4fv(glGetUniformLocation(program, "projection"), 1, GL_FALSE, view.projection.data());
-    glUniform1i(glGetUniformLocation(program, "image"), 0);
+    gl.glViewport(0, 0, sampleWidth, sampleHeight);
+    gl.glClearColor(kBackgroundColour[0] / 255.0f, kBackgroundColour[1] / 255.0f, kBackgroundColour[2] / 255.0f, 1.0f);
+    gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl.glEnable(GL_DEPTH_TEST);
+    gl.glDisable(GL_CULL_FACE);
+    gl.glUseProgram(program);
+    gl.glUniformMatrix4fv(gl.glGetUniformLocation(program, "view"), 1, GL_FALSE, view.view.data());
+    gl.glUniformMatrix4fv(gl.glGetUniformLocation(program, "projection"), 1, GL_FALSE, view.projection.data());
+    gl.glUniform1i(gl.glGetUniformLocation(program, "image"), 0);
 
-    TextureCache textures;
+    TextureCache textures(gl);
     for (const RenderMesh& mesh : scene.meshes)
-        DrawMesh(mesh, program, textures, outcome.trianglesSkipped);
-    glFinish();
-    if (glGetError() == GL_OUT_OF_MEMORY) {
+        DrawMesh(gl, mesh, program, textures, outcome.trianglesSkipped);
+    gl.glFinish();
+    if (gl.glGetError() == GL_OUT_OF_MEMORY) {
         outcome.error = "out of memory while drawing";
         return outcome;
     }
