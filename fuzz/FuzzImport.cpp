@@ -1,7 +1,7 @@
 // libFuzzer entry: imports the input bytes as one import session imports a
 // file, through the same reader and input buffer, with a host that checks
 // every rule of the host interface, and reads them into the kvd tool's
-// destinations as kvd info and kvd convert do.
+// destinations as kvd info, kvd convert and kvd render do.
 //
 // Each input is imported twice into the host: once with a host that accepts
 // everything, once with one that refuses some objects and surfaces. A
@@ -19,6 +19,8 @@
 #include "reader/UserTexts.h"
 #include "tests/support/CheckedImport.h"
 #include "tools/export/IndexedMesh.h"
+#include "tools/export/SceneWriter.h"
+#include "tools/export/StreamingConversion.h"
 #include "tools/scene/SceneCollector.h"
 #include "tools/scene/SceneSummary.h"
 
@@ -54,7 +56,61 @@ ImportOutcome Import(const uint8_t* data, size_t size, CheckingHostOptions optio
     return {result.damaged, host.objectsBegun(), host.triangles(), host.objectDigests()};
 }
 
-// kvd info's and kvd convert's destinations over the same bytes.
+// kvd convert's writer without files: each mesh indexed as the real writers
+// index it, every index it hands out checked against the vertices handed out
+// before it. Meshes alternate between a merge limit of a few points and the
+// real one, so both ways of indexing see every input.
+class CheckingWriter final : public SceneWriter, private IndexedMeshSink {
+public:
+    bool Open() override { return true; }
+    int AddMaterial(const SceneMaterial&) override { return materials_++; }
+    void BeginMesh(const float* points, size_t pointCount, int material) override
+    {
+        if (material < kNoMaterial || material >= materials_)
+            ::Fail("the conversion named a material it never added", "");
+        vertices_ = 0;
+        const size_t mergeLimit = meshes_++ % 2 == 0 ? 8 : kMergeVertexLimit;
+        mesh_.Begin(points, pointCount, AxisMode::ToYUp, meshes_ % 3 == 0, *this, mergeLimit);
+    }
+    void AddTriangles(const uint32_t* corners, size_t triangleCount) override
+    {
+        trianglesGiven_ += triangleCount;
+        mesh_.AddTriangles(corners, triangleCount);
+    }
+    void EndMesh() override
+    {
+        mesh_.End();
+        if (mesh_.vertexCount() != vertices_)
+            ::Fail("the indexed mesh miscounted its vertices", "");
+        trianglesAccounted_ += mesh_.trianglesKept() + mesh_.trianglesDropped();
+    }
+    void AddCamera(const SceneCamera&) override {}
+    bool Finish(ProgressSink*) override { return true; }
+
+    uint64_t trianglesGiven() const { return trianglesGiven_; }
+    uint64_t trianglesAccounted() const { return trianglesAccounted_; }
+
+private:
+    void AddVertices(const float*, const float*, size_t count) override { vertices_ += count; }
+    void AddIndices(const uint32_t* indices, size_t count) override
+    {
+        if (count % 3 != 0)
+            ::Fail("the indexed mesh handed out part of a triangle", "");
+        for (size_t i = 0; i < count; ++i) {
+            if (indices[i] >= vertices_)
+                ::Fail("the indexed mesh named a vertex not yet handed out", "");
+        }
+    }
+
+    StreamedMesh mesh_;
+    int materials_ = 0;
+    size_t meshes_ = 0;
+    uint64_t vertices_ = 0;
+    uint64_t trianglesGiven_ = 0;
+    uint64_t trianglesAccounted_ = 0;
+};
+
+// kvd info's, kvd convert's and kvd render's destinations over the same bytes.
 void CheckToolDestinations(const uint8_t* data, size_t size, const ImportOutcome& host)
 {
     SilentMessages messages;
@@ -64,6 +120,15 @@ void CheckToolDestinations(const uint8_t* data, size_t size, const ImportOutcome
     SceneModel model;
     SceneCollector collector(model);
     SceneReader(messages, collector).ImportBytes(data, size);
+    CheckingWriter writer;
+    StreamingConversion conversion(writer);
+    SceneReader(messages, conversion).ImportBytes(data, size);
+    conversion.Complete();
+
+    if (conversion.meshCount() != static_cast<size_t>(host.objects) ||
+        writer.trianglesGiven() != static_cast<uint64_t>(host.triangles) ||
+        writer.trianglesAccounted() != writer.trianglesGiven())
+        Fail("the conversion lost or invented triangles", "");
 
     if (summary.objects.size() != static_cast<size_t>(host.objects) || model.objects.size() != summary.objects.size())
         Fail("the tool's destinations saw other objects than the host", "");
