@@ -17,51 +17,12 @@
 
 #include "ConvertScenes.h"
 #include "TempFolder.h"
+#include "ToolRun.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-ToolRun RunKvd(const fs::path& errFolder, const std::string& arguments)
-{
-    const fs::path errPath = errFolder / "stderr.txt";
-    const std::string command = std::string(KVD_TOOL) + " " + arguments + " 2>" + Quote(errPath.string());
-    ToolRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, got);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = ReadFile(errPath);
-    return run;
-}
 
 // The JSON chunk of a .glb.
 json GlbJson(const fs::path& path)

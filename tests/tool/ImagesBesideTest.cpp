@@ -12,20 +12,13 @@
 #include <stb_image_write.h>
 
 #include "TempFolder.h"
+#include "ToolRun.h"
 #include "tools/export/SceneExport.h"
 #include "tools/export/SceneImages.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void WriteSolid(const fs::path& path, int side, unsigned char red)
 {

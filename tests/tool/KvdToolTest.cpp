@@ -21,55 +21,14 @@
 
 #include "ConvertScenes.h"
 #include "TempFolder.h"
+#include "ToolRun.h"
 #include "tools/samples/SampleScenes.h"
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 void WriteFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-// shellLimits: ulimit options the shell sets before it runs kvd.
-ToolRun RunKvd(const TempFolder& folder, const std::string& arguments, const std::string& shellLimits = "")
-{
-    const std::string errPath = folder / "stderr.txt";
-    const std::string limits = shellLimits.empty() ? "" : "ulimit " + shellLimits + " && exec ";
-    const std::string command = limits + std::string(KVD_TOOL) + " " + arguments + " 2>" + Quote(errPath);
-    ToolRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, got);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = ReadFile(errPath);
-    return run;
 }
 
 std::string HouseBytes()
@@ -124,7 +83,7 @@ TEST_P(KvdFailureTest, ExitsWithItsCodeAndLeavesNoHalfWrittenOutput)
     TempFolder folder;
     if (!c.input.empty())
         WriteFile(folder / "in.kvd", c.input);
-    const ToolRun run = RunKvd(folder, Substitute(c.arguments, folder));
+    const ToolRun run = RunKvd(folder.path(), Substitute(c.arguments, folder));
     EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
     EXPECT_NE(run.err.find(c.errorText), std::string::npos) << run.err;
     EXPECT_EQ(std::filesystem::exists(folder / "out.glb"), c.outputWritten);
@@ -173,9 +132,9 @@ TEST(KvdToolTest, AFailedConversionLeavesTheOldOutputAsItWas)
     WriteFile(folder / "in.kvd", kHouse.substr(0, 12));
     WriteFile(folder / "out.obj", "old");
     WriteFile(folder / "out.mtl", "old library");
-    const ToolRun run = RunKvd(folder, Quote(folder / "in.kvd") + " " + "x");   // usage
+    const ToolRun run = RunKvd(folder.path(), Quote(folder / "in.kvd") + " " + "x");   // usage
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(RunKvd(folder, "convert " + Quote(folder / "in.kvd") + " " + Quote(folder / "out.obj")).exitCode, 1);
+    EXPECT_EQ(RunKvd(folder.path(), "convert " + Quote(folder / "in.kvd") + " " + Quote(folder / "out.obj")).exitCode, 1);
     EXPECT_EQ(ReadFile(folder / "out.obj"), "old");
     EXPECT_EQ(ReadFile(folder / "out.mtl"), "old library");
 }
@@ -200,7 +159,7 @@ TEST(KvdToolTest, AnOutputThatCannotBeFinishedLeavesTheOldOneAndNoTemporaryFile)
         WriteFile(folder / "in.kvd", kHouse);
         WriteFile(folder / "out.mtl", "old library");
         WriteFile(folder / c.output, "old");
-        const ToolRun run = RunKvd(folder,
+        const ToolRun run = RunKvd(folder.path(),
                                    std::string("convert --quiet ") + c.options + " " + Quote(folder / "in.kvd") +
                                        " " + Quote(folder / c.output),
                                    c.limits);
@@ -237,7 +196,7 @@ TEST(KvdToolTest, RunningOutOfMemorySaysSoInEveryVerb)
         TempFolder folder;
         while (loads - fails > 512) {
             const int kib = (loads + fails) / 2;
-            (RunKvd(folder, "--help >/dev/null", "-v " + std::to_string(kib)).exitCode == 0 ? loads : fails) = kib;
+            (RunKvd(folder.path(), "--help >/dev/null", "-v " + std::to_string(kib)).exitCode == 0 ? loads : fails) = kib;
         }
     }
     for (const char* verb : {"convert --quiet IN OUT", "info IN", "trace IN >/dev/null"}) {
@@ -246,7 +205,7 @@ TEST(KvdToolTest, RunningOutOfMemorySaysSoInEveryVerb)
         for (int kib = fails; kib <= fails + 131072 && !sawSuccess; kib += 512) {
             TempFolder folder;
             WriteFile(folder / "in.kvd", grid);
-            const ToolRun run = RunKvd(folder, Substitute(verb, folder), "-v " + std::to_string(kib));
+            const ToolRun run = RunKvd(folder.path(), Substitute(verb, folder), "-v " + std::to_string(kib));
             // Right at the load floor the loader or a library's start-up can
             // fail (127, or a crash before the program runs): not the verb's
             // doing, so only runs above the first that reached the verb count.
@@ -306,7 +265,7 @@ TEST(KvdToolTest, ConvertWritesTheObjAndItsLibraryTogether)
 {
     TempFolder folder;
     WriteFile(folder / "in.kvd", kHouse);
-    const ToolRun run = RunKvd(folder, "convert --quiet " + Quote(folder / "in.kvd") + " " + Quote(folder / "out.obj"));
+    const ToolRun run = RunKvd(folder.path(), "convert --quiet " + Quote(folder / "in.kvd") + " " + Quote(folder / "out.obj"));
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(run.out.empty()) << "--quiet prints no summary";
     EXPECT_NE(ReadFile(folder / "out.obj").find("mtllib out.mtl"), std::string::npos);
@@ -316,7 +275,7 @@ TEST(KvdToolTest, ConvertWritesTheObjAndItsLibraryTogether)
 TEST(KvdToolTest, InfoJsonDescribesTheSample)
 {
     TempFolder folder;
-    const ToolRun run = RunKvd(folder, std::string("info --json ") + Quote(std::string(KVD_SAMPLES_DIR) + "/house.kvd"));
+    const ToolRun run = RunKvd(folder.path(), std::string("info --json ") + Quote(std::string(KVD_SAMPLES_DIR) + "/house.kvd"));
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const nlohmann::json info = nlohmann::json::parse(run.out);
     EXPECT_EQ(info["status"], "complete");
@@ -342,7 +301,7 @@ TEST(KvdToolTest, HelpListsTheExitCodes)
 {
     TempFolder folder;
     for (const char* verb : {"info", "convert"}) {
-        const ToolRun run = RunKvd(folder, std::string(verb) + " --help");
+        const ToolRun run = RunKvd(folder.path(), std::string(verb) + " --help");
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_NE(run.out.find("3  the body of FILE is damaged"), std::string::npos) << verb;
     }
@@ -370,7 +329,7 @@ protected:
 
 TEST_F(KvdBatchTest, ConvertWritesEveryReadableSceneAndSummarises)
 {
-    const ToolRun run = RunKvd(folder, "convert -j 3 --to glb -o " + Quote(folder / "out") + " " + Inputs());
+    const ToolRun run = RunKvd(folder.path(), "convert -j 3 --to glb -o " + Quote(folder / "out") + " " + Inputs());
     EXPECT_EQ(run.exitCode, 1) << run.err;
     for (const char* written : {"out/house.glb", "out/sub/Second.glb", "out/cut.glb"})
         EXPECT_TRUE(std::filesystem::exists(folder / written)) << written;
@@ -382,7 +341,7 @@ TEST_F(KvdBatchTest, ConvertWritesEveryReadableSceneAndSummarises)
 
 TEST_F(KvdBatchTest, InfoJsonPrintsOneDocumentPerFile)
 {
-    const ToolRun run = RunKvd(folder, "info --json " + Inputs());
+    const ToolRun run = RunKvd(folder.path(), "info --json " + Inputs());
     EXPECT_EQ(run.exitCode, 1) << run.err;
     std::istringstream lines(run.out);
     std::map<std::string, std::string> statusOf;
@@ -399,7 +358,7 @@ TEST_F(KvdBatchTest, InfoJsonPrintsOneDocumentPerFile)
 TEST_F(KvdBatchTest, RenderDrawsEveryReadableSceneAndOnlyDamageLeftTheExitCodeAt3)
 {
     std::filesystem::remove(folder / "in/text.kvd");
-    const ToolRun run = RunKvd(folder, "render --size 64x48 -o " + Quote(folder / "pictures") + " " +
+    const ToolRun run = RunKvd(folder.path(), "render --size 64x48 -o " + Quote(folder / "pictures") + " " +
                                            Quote(folder / "in"));
     EXPECT_EQ(run.exitCode, 3) << run.err;
     for (const char* written : {"pictures/house.png", "pictures/sub/Second.png", "pictures/cut.png"})
