@@ -1,9 +1,13 @@
 #include "tools/kvd/BatchOptions.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include <unistd.h>
+
+#include "tools/kvd/Commands.h"
+#include "tools/kvd/SceneCommands.h"
 
 BatchSettings BatchOptions::Settings(const std::string& doneWord, bool quiet) const
 {
@@ -48,4 +52,28 @@ std::string BatchOutputPath(const std::string& folder, const SceneFile& file, co
         return {};
     }
     return path.string();
+}
+
+int RunFileOrBatch(const std::vector<std::string>& paths, const BatchOptions& batch, bool quiet,
+                   const std::string& usage, const std::string& outputExtension, const std::string& doneWord,
+                   const FileToFile& job)
+{
+    if (batch.outputFolder.empty()) {
+        if (paths.size() != 2 || IsBatch({paths[0]})) {
+            std::fprintf(stderr, "kvd: %s\n", usage.c_str());
+            return kExitUsage;
+        }
+        JobOutput output;
+        const int exitCode = job(paths[0], paths[1], false, output);
+        return output.WriteTo(stdout, stderr) ? exitCode : WorseExitCode(exitCode, kExitFailure);
+    }
+    if (!MakeOutputFolder(batch.outputFolder))
+        return kExitCannotWrite;
+    const BatchJob each = [&](const SceneFile& file, JobOutput& output) {
+        const std::string out = BatchOutputPath(batch.outputFolder, file, outputExtension, output);
+        if (out.empty())
+            return kExitCannotWrite;
+        return job(file.path, out, true, output);
+    };
+    return RunSceneBatch(paths, each, batch.Settings(doneWord, quiet));
 }

@@ -2,7 +2,9 @@
 // files: the output folder (-o) and the number of threads (-j).
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -27,3 +29,15 @@ bool MakeOutputFolder(const std::string& folder);
 // with the reason in output, when they cannot be.
 std::string BatchOutputPath(const std::string& folder, const SceneFile& file, const std::string& extension,
                             JobOutput& output);
+
+// One file to one output, as convert and render do it: the input, its
+// output, whether it runs in a batch, and where its messages go; returns
+// the file's exit code.
+using FileToFile = std::function<int(const std::string& in, const std::string& out, bool inBatch, JobOutput& output)>;
+
+// Runs job over FILE OUT, or with -o over the files and folders in paths,
+// each output named after its input with outputExtension. A call that fits
+// neither form gets "kvd: usage" on the error stream and kExitUsage.
+int RunFileOrBatch(const std::vector<std::string>& paths, const BatchOptions& batch, bool quiet,
+                   const std::string& usage, const std::string& outputExtension, const std::string& doneWord,
+                   const FileToFile& job);

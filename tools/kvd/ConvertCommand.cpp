@@ -172,24 +172,11 @@ int RunConvert(const ConvertOptions& options)
 {
     // Ctrl-C, a closed terminal or kill leave no temporary file behind.
     RemoveTemporariesOnSignal();
-    if (options.batch.outputFolder.empty()) {
-        if (options.paths.size() != 2 || IsBatch({options.paths[0]})) {
-            std::fprintf(stderr, "kvd: convert takes FILE OUT, or -o OUTDIR and files or folders\n");
-            return kExitUsage;
-        }
-        JobOutput output;
-        const int exitCode = ConvertFile(options.paths[0], options.paths[1], options, false, output);
-        return output.WriteTo(stdout, stderr) ? exitCode : WorseExitCode(exitCode, kExitFailure);
-    }
-    if (!MakeOutputFolder(options.batch.outputFolder))
-        return kExitCannotWrite;
-    const BatchJob job = [&options](const SceneFile& file, JobOutput& output) {
-        const std::string out = BatchOutputPath(options.batch.outputFolder, file, "." + options.to, output);
-        if (out.empty())
-            return kExitCannotWrite;
-        return ConvertFile(file.path, out, options, true, output);
-    };
-    return RunSceneBatch(options.paths, job, options.batch.Settings("converted", options.quiet));
+    return RunFileOrBatch(options.paths, options.batch, options.quiet,
+                          "convert takes FILE OUT, or -o OUTDIR and files or folders", "." + options.to, "converted",
+                          [&options](const std::string& in, const std::string& out, bool inBatch, JobOutput& output) {
+                              return ConvertFile(in, out, options, inBatch, output);
+                          });
 }
 
 }  // namespace

@@ -90,24 +90,11 @@ int RunRender(RenderOptions& options)
         std::fprintf(stderr, "kvd: --size takes WxH, each from 1 to %d, as in 800x600\n", kLargestPictureSide);
         return kExitUsage;
     }
-    if (options.batch.outputFolder.empty()) {
-        if (options.paths.size() != 2 || IsBatch({options.paths[0]})) {
-            std::fprintf(stderr, "kvd: render takes FILE OUT.png, or -o OUTDIR and files or folders\n");
-            return kExitUsage;
-        }
-        JobOutput output;
-        const int exitCode = RenderFile(options.paths[0], options.paths[1], options, false, output);
-        return output.WriteTo(stdout, stderr) ? exitCode : WorseExitCode(exitCode, kExitFailure);
-    }
-    if (!MakeOutputFolder(options.batch.outputFolder))
-        return kExitCannotWrite;
-    const BatchJob job = [&options](const SceneFile& file, JobOutput& output) {
-        const std::string out = BatchOutputPath(options.batch.outputFolder, file, ".png", output);
-        if (out.empty())
-            return kExitCannotWrite;
-        return RenderFile(file.path, out, options, true, output);
-    };
-    return RunSceneBatch(options.paths, job, options.batch.Settings("rendered", options.quiet));
+    return RunFileOrBatch(options.paths, options.batch, options.quiet,
+                          "render takes FILE OUT.png, or -o OUTDIR and files or folders", ".png", "rendered",
+                          [&options](const std::string& in, const std::string& out, bool inBatch, JobOutput& output) {
+                              return RenderFile(in, out, options, inBatch, output);
+                          });
 }
 
 }  // namespace
