@@ -1,5 +1,6 @@
 #include "tools/export/StreamedMesh.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -41,10 +42,13 @@ void StreamedMesh::Begin(const float* points, size_t pointCount, AxisMode axes, 
     textured_ = textured;
     sink_ = &sink;
     merging_ = pointCount <= mergeLimit;
-    positionBlock_.reserve(kBlockItems * 3);
+    // A small mesh, the common case in a scene of many, reserves only what
+    // its points can fill; the blocks grow if box projection splits corners.
+    const size_t blockVertices = std::min(kBlockItems, std::max<size_t>(pointCount, 1));
+    positionBlock_.reserve(blockVertices * 3);
     indexBlock_.reserve(kBlockItems);
     if (textured_)
-        texCoordBlock_.reserve(kBlockItems * 2);
+        texCoordBlock_.reserve(blockVertices * 2);
 
     if (merging_) {
         classOf_.resize(pointCount);
