@@ -1,10 +1,13 @@
 #include "tools/scene/SceneSummary.h"
 
 #include <bit>
+#include <cstring>
 #include <limits>
 
 namespace {
 constexpr size_t kWordBits = 64;
+// Four floats, one vector register (GCC and clang vector extension).
+using Float4 = float __attribute__((vector_size(16)));
 
 // The box of the vertices whose bits are set, in single precision: every
 // coordinate is a float, and a float's order is its widened double's.
@@ -22,6 +25,41 @@ struct FloatBox {
             min[i] = p[i] < min[i] ? p[i] : min[i];
             max[i] = p[i] > max[i] ? p[i] : max[i];
         }
+    }
+
+    // A run of consecutive vertices, four at a time: their twelve floats are
+    // three vectors of four in which lane k of vector j always holds
+    // coordinate (4j + k) % 3, so three vector minima and maxima take the
+    // box of the whole run, with the same rule for NaN as Add.
+    void AddRun(const MeshVertex* first, size_t count)
+    {
+        Float4 low[3];
+        Float4 high[3];
+        for (int j = 0; j < 3; ++j) {
+            for (int k = 0; k < 4; ++k) {
+                low[j][k] = min[(4 * j + k) % 3];
+                high[j][k] = max[(4 * j + k) % 3];
+            }
+        }
+        const auto* bytes = reinterpret_cast<const unsigned char*>(first);
+        size_t i = 0;
+        for (; i + 4 <= count; i += 4, bytes += 4 * sizeof(MeshVertex)) {
+            for (int j = 0; j < 3; ++j) {
+                Float4 v;
+                std::memcpy(&v, bytes + j * sizeof(Float4), sizeof v);
+                low[j] = v < low[j] ? v : low[j];
+                high[j] = v > high[j] ? v : high[j];
+            }
+        }
+        for (int j = 0; j < 3; ++j) {
+            for (int k = 0; k < 4; ++k) {
+                const int axis = (4 * j + k) % 3;
+                min[axis] = low[j][k] < min[axis] ? low[j][k] : min[axis];
+                max[axis] = high[j][k] > max[axis] ? high[j][k] : max[axis];
+            }
+        }
+        for (; i < count; ++i)
+            Add(first[i]);
     }
 };
 }  // namespace
@@ -71,17 +109,23 @@ void SceneSummary::EndMesh()
     ObjectSummary& object = result_.objects.back();
     FloatBox box;
     uint64_t count = 0;
-    for (size_t word = 0; word < used_.size(); ++word) {
+    for (size_t word = 0; word < used_.size();) {
+        // Meshes usually use every vertex: whole runs of full words at once.
+        size_t fullEnd = word;
+        while (fullEnd < used_.size() && used_[fullEnd] == ~uint64_t{0})
+            ++fullEnd;
+        if (fullEnd > word) {
+            box.AddRun(vertices_.data() + word * kWordBits, (fullEnd - word) * kWordBits);
+            count += (fullEnd - word) * kWordBits;
+            word = fullEnd;
+            continue;
+        }
         uint64_t bits = used_[word];
         count += static_cast<uint64_t>(std::popcount(bits));
         const MeshVertex* first = vertices_.data() + word * kWordBits;
-        if (bits == ~uint64_t{0}) {
-            for (size_t i = 0; i < kWordBits; ++i)
-                box.Add(first[i]);
-            continue;
-        }
         for (; bits != 0; bits &= bits - 1)
             box.Add(first[std::countr_zero(bits)]);
+        ++word;
     }
     object.triangles = triangles_;
     object.vertices = count;
