@@ -8,7 +8,8 @@
 
 #include <stb_image.h>
 #include <stb_image_write.h>
-#include <tiffio.h>
+
+#include "tools/export/TiffLibrary.h"
 
 namespace {
 
@@ -148,24 +149,26 @@ void TiffUnmap(thandle_t, tdata_t, toff_t) {}
 
 PackedImage DecodeTiff(const std::vector<unsigned char>& bytes)
 {
-    // The reasons go into the result, not onto the terminal.
-    TIFFSetErrorHandler(nullptr);
-    TIFFSetWarningHandler(nullptr);
+    std::string error;
+    const TiffLibrary* library = LoadTiffLibrary(error);
+    if (library == nullptr)
+        return Failed("TIFF images cannot be read here: " + error);
+    const TiffLibrary& libtiff = *library;
     TiffSource source{bytes};
     std::unique_ptr<TIFF, void (*)(TIFF*)> tiff(
-        TIFFClientOpen("image", "rm", &source, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize, TiffMap,
-                       TiffUnmap),
-        TIFFClose);
+        libtiff.TIFFClientOpen("image", "rm", &source, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize, TiffMap,
+                           TiffUnmap),
+        libtiff.TIFFClose);
     if (!tiff)
         return Failed("not a readable TIFF image");
     uint32_t width = 0, height = 0;
-    TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
+    libtiff.TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
+    libtiff.TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
     if (width > 0x7FFFFFFF || height > 0x7FFFFFFF ||
         !SizeAllowed(static_cast<int>(width), static_cast<int>(height)))
         return Failed("TIFF image too large or empty");
     std::vector<uint32_t> raster(static_cast<size_t>(width) * height);
-    if (!TIFFReadRGBAImageOriented(tiff.get(), width, height, raster.data(), ORIENTATION_TOPLEFT, 0))
+    if (!libtiff.TIFFReadRGBAImageOriented(tiff.get(), width, height, raster.data(), ORIENTATION_TOPLEFT, 0))
         return Failed("cannot decode the TIFF image");
     bool opaque = true;
     for (uint32_t pixel : raster)

@@ -1,6 +1,6 @@
 #include "tools/render/OffscreenGl.h"
 
-#include <dlfcn.h>
+#include "tools/scene/RuntimeLibrary.h"
 
 namespace {
 struct LoadedGl {
@@ -10,29 +10,22 @@ struct LoadedGl {
 
 LoadedGl Load()
 {
+    static RuntimeLibrary library(KVD_OSMESA_LIBRARY);
     LoadedGl loaded;
-    // Never closed: the driver keeps state for contexts until the process ends.
-    void* library = dlopen(KVD_OSMESA_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        const char* why = dlerror();
-        loaded.error = std::string("the off-screen OpenGL driver (" KVD_OSMESA_LIBRARY ") cannot be loaded: ") +
-                       (why != nullptr ? why : "unknown reason");
-        return loaded;
-    }
-    // The driver exports the core entry points; newer ones may only be
-    // reachable through its own lookup.
-    auto* lookup = reinterpret_cast<decltype(&::OSMesaGetProcAddress)>(dlsym(library, "OSMesaGetProcAddress"));
-    auto find = [&](const char* name) -> void* {
-        if (void* found = dlsym(library, name))
-            return found;
-        return lookup != nullptr ? reinterpret_cast<void*>(lookup(name)) : nullptr;
-    };
-#define KVD_GL_LOAD(name)                                                                     \
-    loaded.functions.name = reinterpret_cast<decltype(&::name)>(find(#name));                 \
-    if (loaded.functions.name == nullptr && loaded.error.empty())                             \
-        loaded.error = "the off-screen OpenGL driver (" KVD_OSMESA_LIBRARY ") lacks " #name;
+    OffscreenGl& gl = loaded.functions;
+    // The driver exports the core entry points; any other is reachable
+    // through its own lookup.
+    gl.OSMesaGetProcAddress =
+        reinterpret_cast<decltype(gl.OSMesaGetProcAddress)>(library.Find("OSMesaGetProcAddress"));
+#define KVD_GL_LOAD(name)                                                                           \
+    gl.name = reinterpret_cast<decltype(gl.name)>(library.Find(#name));                             \
+    if (gl.name == nullptr && gl.OSMesaGetProcAddress != nullptr)                                   \
+        gl.name = reinterpret_cast<decltype(gl.name)>(gl.OSMesaGetProcAddress(#name));              \
+    if (gl.name == nullptr)                                                                         \
+        library.Bind(gl.name, #name);
     KVD_OFFSCREEN_GL_FUNCTIONS(KVD_GL_LOAD)
 #undef KVD_GL_LOAD
+    loaded.error = library.error().empty() ? "" : "the off-screen OpenGL driver: " + library.error();
     return loaded;
 }
 }  // namespace

@@ -25,6 +25,8 @@ struct OffscreenGl {
 #define KVD_GL_MEMBER(name) decltype(&::name) name = nullptr;
     KVD_OFFSCREEN_GL_FUNCTIONS(KVD_GL_MEMBER)
 #undef KVD_GL_MEMBER
+    // The driver's own lookup, for entry points it does not export.
+    decltype(&::OSMesaGetProcAddress) OSMesaGetProcAddress = nullptr;
 };
 
 // The driver's functions, loaded on the first call (from any thread) and
