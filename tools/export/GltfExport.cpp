@@ -378,13 +378,8 @@ void GltfStreamWriter::AddIndices(const uint32_t* indices, size_t count)
 
 void GltfStreamWriter::EndMesh()
 {
-    if (!meshOpen_)
+    if (!EndOpenMesh(mesh_, meshOpen_))
         return;
-    meshOpen_ = false;
-    mesh_.End();
-    stats_.trianglesDropped += mesh_.trianglesDropped();
-    if (mesh_.overflowed())
-        Fail(WriteFailure::TooLarge, "a mesh needs more vertices than 32-bit indices can number");
 
     tinygltf::Node node;
     node.name = "object " + std::to_string(model_.nodes.size() + 1);

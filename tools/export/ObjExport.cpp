@@ -234,13 +234,8 @@ void ObjStreamWriter::AddIndices(const uint32_t* indices, size_t count)
 
 void ObjStreamWriter::EndMesh()
 {
-    if (!meshOpen_)
+    if (!EndOpenMesh(mesh_, meshOpen_))
         return;
-    meshOpen_ = false;
-    mesh_.End();
-    stats_.trianglesDropped += mesh_.trianglesDropped();
-    if (mesh_.overflowed())
-        Fail(WriteFailure::TooLarge, "a mesh needs more vertices than 32-bit numbers can count");
     uint64_t copied = 0;
     if (!failed() && !obj_.Append(texCoords_, nullptr, copied, 0))
         Fail(WriteFailure::Io, obj_.error());

@@ -68,6 +68,21 @@ protected:
         }
     }
 
+    // Ends mesh if open is set, then clears it: counts the triangles the
+    // mesh dropped, and fails the output when the mesh needed more vertices
+    // than 32-bit numbers can count. False when no mesh was open.
+    bool EndOpenMesh(StreamedMesh& mesh, bool& open)
+    {
+        if (!open)
+            return false;
+        open = false;
+        mesh.End();
+        stats_.trianglesDropped += mesh.trianglesDropped();
+        if (mesh.overflowed())
+            Fail(WriteFailure::TooLarge, "a mesh needs more vertices than 32-bit indices can number");
+        return true;
+    }
+
     ExportStats stats_;
 
 private:
