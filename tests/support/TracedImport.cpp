@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include "plugin/ImportSession.h"
@@ -48,7 +50,10 @@ std::vector<std::string> SessionTrace(ScriptedUserInterface& ui, HostRefusals re
 
 std::string WriteTempFile(const std::vector<uint8_t>& bytes, std::string_view name)
 {
-    std::filesystem::path path = std::filesystem::path(testing::TempDir()) / name;
+    // ctest runs each case in its own process, two at a time: the process
+    // number keeps one case's file from being replaced by another's.
+    std::filesystem::path path =
+        std::filesystem::path(testing::TempDir()) / (std::to_string(getpid()) + "-" + std::string(name));
     // A new file, not one truncated in place: some file systems flush a
     // truncated file on close, which costs milliseconds per file.
     std::filesystem::remove(path);
