@@ -13,7 +13,7 @@
 #include "reader/LittleEndian.h"
 #include "reader/MessageSink.h"
 #include "reader/SceneReader.h"
-#include "tools/writer/KvdWriter.h"
+#include "tools/structural/KvdWriter.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/writer/KvdWriter.h"
+#include "tools/structural/KvdWriter.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "tests/support/CaseName.h"
 #include "tests/support/TraceLines.h"
 #include "tests/support/TracedImport.h"
-#include "tools/writer/KvdWriter.h"
+#include "tools/structural/KvdWriter.h"
 
 using namespace kvdwriter;
 

@@ -6,7 +6,7 @@
 
 #include "tests/support/TraceLines.h"
 #include "tests/support/TracedImport.h"
-#include "tools/writer/KvdWriter.h"
+#include "tools/structural/KvdWriter.h"
 
 using namespace kvdwriter;
 

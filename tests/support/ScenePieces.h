@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/writer/KvdWriter.h"
-#include "tools/writer/SceneBlocks.h"
+#include "tools/structural/KvdWriter.h"
+#include "tools/structural/SceneBlocks.h"
 
 namespace pieces {
 

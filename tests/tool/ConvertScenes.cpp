@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "tools/samples/SampleScenes.h"
-#include "tools/writer/SceneBlocks.h"
+#include "tools/structural/SceneBlocks.h"
 
 using namespace kvdwriter;
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tools/samples/SampleScenes.h"
-#include "tools/writer/KvdWriter.h"
+#include "tools/structural/KvdWriter.h"
 
 struct ConvertScene {
     std::string name;

@@ -15,7 +15,7 @@
 #include "tools/scene/SceneCollector.h"
 #include "tools/scene/SceneImport.h"
 #include "tools/scene/SceneSummary.h"
-#include "tools/writer/KvdWriter.h"
+#include "tools/structural/KvdWriter.h"
 
 using namespace kvdwriter;
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <utility>
 
-#include "tools/writer/SceneBlocks.h"
+#include "tools/structural/SceneBlocks.h"
 
 using namespace kvdwriter;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/writer/KvdWriter.h"
+#include "tools/structural/KvdWriter.h"
 
 struct SampleScene {
     std::string fileName;

@@ -1,4 +1,4 @@
-#include "tools/writer/KvdWriter.h"
+#include "tools/structural/KvdWriter.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "tools/writer/SceneBlocks.h"
+#include "tools/structural/SceneBlocks.h"
 
 #include <utility>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/writer/KvdWriter.h"
+#include "tools/structural/KvdWriter.h"
 
 namespace kvdwriter {
 
