@@ -5,17 +5,34 @@
 #include <cstdint>
 #include <string>
 
-// The kvd scene is Z-up; glTF and most OBJ readers are Y-up.
-enum class AxisMode {
-    ToYUp,   // (x, y, z) becomes (x, z, -y): a rotation, so winding is kept
-    Keep,    // coordinates as stored
+// How points leave the kvd scene, which is Z-up; glTF and most OBJ readers
+// are Y-up. The turn is chosen by name, AxisMode::ToYUp or AxisMode::Keep;
+// every coordinate is then multiplied by the scale.
+struct AxisMode {
+    enum class Turn {
+        ToYUp,   // (x, y, z) becomes (x, z, -y): a rotation, so winding is kept
+        Keep,    // coordinates as stored
+    };
+    Turn turn = Turn::ToYUp;
+    double scale = 1.0;
+
+    static const AxisMode ToYUp;
+    static const AxisMode Keep;
+    bool operator==(const AxisMode&) const = default;
 };
+inline constexpr AxisMode AxisMode::ToYUp{AxisMode::Turn::ToYUp, 1.0};
+inline constexpr AxisMode AxisMode::Keep{AxisMode::Turn::Keep, 1.0};
 
 inline std::array<double, 3> ToOutputAxes(double x, double y, double z, AxisMode axes)
 {
-    if (axes == AxisMode::ToYUp)
-        return {x, z, -y};
-    return {x, y, z};
+    std::array<double, 3> out = axes.turn == AxisMode::Turn::ToYUp ? std::array<double, 3>{x, z, -y}
+                                                                   : std::array<double, 3>{x, y, z};
+    // A scale of 1 leaves the floats' bits alone, -0 included.
+    if (axes.scale != 1.0) {
+        for (double& c : out)
+            c *= axes.scale;
+    }
+    return out;
 }
 
 struct SceneImages;

@@ -248,6 +248,12 @@ int GltfStreamWriter::AddMaterial(const SceneMaterial& source)
         extras["firstTexture"] = tinygltf::Value(GbkToUtf8(maps.texture));
     if (!maps.bump.empty())
         extras["secondTexture"] = tinygltf::Value(GbkToUtf8(maps.bump));
+    // What the host's record names, where a later map it cannot show hides
+    // it above: with both, a kvd written back gives the same record.
+    if (source.hostTexture != maps.texture)
+        extras["hostFirstTexture"] = tinygltf::Value(GbkToUtf8(source.hostTexture));
+    if (source.hostBumpTexture != maps.bump)
+        extras["hostSecondTexture"] = tinygltf::Value(GbkToUtf8(source.hostBumpTexture));
     // A bump (height) image is not a normal map: it is kept in extras as a
     // texture (or a reference) that tools can follow, not wired into
     // normalTexture.
@@ -438,6 +444,12 @@ void GltfStreamWriter::EndMesh()
         node.mesh = static_cast<int>(model_.meshes.size()) - 1;
         stats_.triangles += mesh_.trianglesKept();
         stats_.vertices += vertices;
+    } else if (meshMaterial_ != kNoMaterial) {
+        // The host still gets an empty object in this material: kept for a
+        // kvd written back.
+        tinygltf::Value::Object extras;
+        extras["emptyMeshMaterial"] = tinygltf::Value(meshMaterial_);
+        node.extras = tinygltf::Value(std::move(extras));
     }
     std::vector<uint32_t>().swap(heldIndices_);
     model_.nodes.push_back(std::move(node));
@@ -471,6 +483,11 @@ void GltfStreamWriter::AddCameraNode(const SceneCamera& host)
         if (std::isfinite(target[0]) && std::isfinite(target[1]) && std::isfinite(target[2])) {
             const Quaternion rotation = LookAtRotation(eye, target, up);
             node.rotation.assign(rotation.begin(), rotation.end());
+            // The host's camera has a target, which a glTF camera has not.
+            tinygltf::Value::Object extras;
+            extras["target"] = tinygltf::Value(
+                tinygltf::Value::Array{tinygltf::Value(target[0]), tinygltf::Value(target[1]), tinygltf::Value(target[2])});
+            node.extras = tinygltf::Value(std::move(extras));
         }
     }
     model_.nodes.push_back(std::move(node));

@@ -56,7 +56,7 @@ std::string BatchOutputPath(const std::string& folder, const SceneFile& file, co
 
 int RunFileOrBatch(const std::vector<std::string>& paths, const BatchOptions& batch, bool quiet,
                    const std::string& usage, const std::string& outputExtension, const std::string& doneWord,
-                   const FileToFile& job)
+                   const FileToFile& job, const SceneFileKinds& kinds)
 {
     if (batch.outputFolder.empty()) {
         if (paths.size() != 2 || IsBatch({paths[0]})) {
@@ -75,5 +75,7 @@ int RunFileOrBatch(const std::vector<std::string>& paths, const BatchOptions& ba
             return kExitCannotWrite;
         return job(file.path, out, true, output);
     };
-    return RunSceneBatch(paths, each, batch.Settings(doneWord, quiet));
+    BatchSettings settings = batch.Settings(doneWord, quiet);
+    settings.kinds = kinds;
+    return RunSceneBatch(paths, each, settings);
 }

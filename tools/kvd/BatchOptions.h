@@ -40,4 +40,4 @@ using FileToFile = std::function<int(const std::string& in, const std::string& o
 // neither form gets "kvd: usage" on the error stream and kExitUsage.
 int RunFileOrBatch(const std::vector<std::string>& paths, const BatchOptions& batch, bool quiet,
                    const std::string& usage, const std::string& outputExtension, const std::string& doneWord,
-                   const FileToFile& job);
+                   const FileToFile& job, const SceneFileKinds& kinds = KvdSceneFiles());

@@ -142,7 +142,7 @@ std::string FormatSummary(const BatchSummary& summary, const std::string& doneWo
 
 int RunSceneBatch(const std::vector<std::string>& inputs, const BatchJob& job, const BatchSettings& settings)
 {
-    const SceneFileSearch search = FindSceneFiles(inputs);
+    const SceneFileSearch search = FindSceneFiles(inputs, settings.kinds);
     BatchSummary summary = RunBatch(search.files, job, settings);
     for (const std::string& folder : search.unreadableFolders) {
         std::fprintf(settings.err, "kvd: cannot read the folder %s\n", folder.c_str());
@@ -151,7 +151,8 @@ int RunSceneBatch(const std::vector<std::string>& inputs, const BatchJob& job, c
         summary.exitCode = WorseExitCode(summary.exitCode, kExitFailure);
     }
     for (const std::string& folder : search.foldersWithoutScenes)
-        std::fprintf(settings.err, "kvd: %s: is a directory holding no .kvd files\n", folder.c_str());
+        std::fprintf(settings.err, "kvd: %s: is a directory holding no %s\n", folder.c_str(),
+                     settings.kinds.name.c_str());
     // Nothing to work on is a failure, not a success with nothing done.
     if (search.files.empty() && search.unreadableFolders.empty())
         return kExitFailure;

@@ -20,6 +20,7 @@ struct BatchSettings {
     int threads = 0;               // 0: one per core
     bool progress = false;         // the progress line, on the error stream
     std::string doneWord = "done";   // "converted", "rendered", ...
+    SceneFileKinds kinds = KvdSceneFiles();   // what a folder's files are taken
     std::FILE* out = stdout;
     std::FILE* err = stderr;
 };

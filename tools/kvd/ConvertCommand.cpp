@@ -1,6 +1,9 @@
-// kvd convert: reads a file into a destination that writes each mesh as it
-// arrives, as glTF 2.0 (.glb, .gltf) or OBJ with MTL (.obj), the format
-// chosen from the output's extension; or many files into an output folder.
+// kvd convert: the direction chosen by the output's extension. A kvd scene
+// is read into a destination that writes each mesh as it arrives, as glTF
+// 2.0 (.glb, .gltf) or OBJ with MTL (.obj); a model file (glTF, OBJ, or any
+// kind the general importer reads) is written as a kvd scene (.kvd) with
+// its images beside it. Or many files into an output folder.
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -20,18 +23,25 @@
 #include "tools/kvd/BatchRunner.h"
 #include "tools/kvd/ImportDiagnostics.h"
 #include "tools/kvd/SceneCommands.h"
+#include "tools/models/AssimpModel.h"
+#include "tools/models/ModelConversion.h"
 #include "tools/scene/ProgressBar.h"
 
 namespace {
 
 // The current mesh's vertex list, plus blocks and the document.
 constexpr MemoryNeed kConvertMemory{12, 64};
+// A model to kvd: the current mesh's placed points and the tables of its
+// triangles, plus the model's own data (counted in the file's size).
+constexpr MemoryNeed kModelConvertMemory{24, 64};
 
 struct ConvertOptions {
     std::vector<std::string> paths;   // FILE OUT, or the inputs of a batch
     BatchOptions batch;
     std::string to = "glb";
+    bool toGiven = false;
     bool keepAxes = false;
+    double scale = 1.0;
     bool quiet = false;
     std::vector<std::string> textureFolders;
     bool embed = false;
@@ -72,6 +82,7 @@ int Convert(const std::string& file, const std::string& out, const ConvertOption
 {
     ExportOptions exportOptions;
     exportOptions.axes = options.keepAxes ? AxisMode::Keep : AxisMode::ToYUp;
+    exportOptions.axes.scale = options.scale;
     exportOptions.dataUris = options.embed;
     // Each material's images are found when a mesh first uses it, before
     // the writer hears of the material.
@@ -146,12 +157,69 @@ int Convert(const std::string& file, const std::string& out, const ConvertOption
     return importExit;
 }
 
+bool IsKvdPath(const std::string& path)
+{
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return extension == ".kvd";
+}
+
+int ConvertModel(const std::string& file, const std::string& out, const ConvertOptions& options, JobOutput& output)
+{
+    const std::optional<ModelKind> kind = ModelKindOf(file);
+    if (!kind) {
+        if (IsKvdPath(file))
+            output.Err("kvd: %s is a kvd scene: it converts to .glb, .gltf or .obj\n", file.c_str());
+        else
+            output.Err("kvd: %s: not a kind of model kvd convert reads (see kvd convert --help)\n", file.c_str());
+        return kExitUsage;
+    }
+    AxisOptions axes;
+    axes.keepAxes = options.keepAxes;
+    axes.scale = options.scale;
+    ModelConversionReport report;
+    try {
+        report = ConvertModelToKvd(file, *kind, out, axes);
+    } catch (const std::bad_alloc&) {
+        return ReportOutOfMemory(file, "converting " + file, kModelConvertMemory, output);
+    }
+    for (const std::string& warning : report.warnings)
+        output.Err("kvd: %s: %s\n", file.c_str(), warning.c_str());
+    if (report.outcome == ModelConversionOutcome::CannotRead) {
+        output.Err("kvd: %s: %s\n", file.c_str(), report.error.c_str());
+        return kExitFailure;
+    }
+    for (const std::string& damage : report.damage)
+        output.Err("kvd: %s: damaged: %s\n", file.c_str(), damage.c_str());
+    if (report.outcome == ModelConversionOutcome::CannotWrite) {
+        output.Err("kvd: cannot write %s: %s\n", out.c_str(), report.error.c_str());
+        return kExitCannotWrite;
+    }
+    for (const std::string& note : report.written.notes)
+        output.Err("kvd: %s: %s\n", out.c_str(), note.c_str());
+    if (!options.quiet) {
+        output.Out("%s: %llu objects, %llu triangles, %llu vertices, %zu materials, %zu cameras, %zu images\n",
+                   out.c_str(), static_cast<unsigned long long>(report.written.meshes),
+                   static_cast<unsigned long long>(report.written.triangles),
+                   static_cast<unsigned long long>(report.written.points), report.materials, report.cameras,
+                   report.imagesWritten);
+    }
+    if (!report.damage.empty())
+        return kExitDamaged;
+    if (options.strict && report.imagesLeftOut > 0)
+        return kExitMissingImages;
+    return 0;
+}
+
 int ConvertFile(const std::string& file, const std::string& out, const ConvertOptions& options, bool batch,
                 JobOutput& output)
 {
+    if (IsKvdPath(out))
+        return ConvertModel(file, out, options, output);
     const std::optional<OutputFormat> format = FormatFromPath(out);
     if (!format) {
-        output.Err("kvd: %s: the output must end in .glb, .gltf or .obj\n", out.c_str());
+        output.Err("kvd: %s: the output must end in .glb, .gltf, .obj or .kvd\n", out.c_str());
         return kExitUsage;
     }
     if (options.embed && *format == OutputFormat::Obj) {
@@ -168,15 +236,51 @@ int ConvertFile(const std::string& file, const std::string& out, const ConvertOp
     }
 }
 
+// An option that cannot apply to the conversion asked for is a usage error
+// that names it; nothing is converted.
+bool OptionsApply(const ConvertOptions& options)
+{
+    auto refuse = [](const char* text) {
+        std::fprintf(stderr, "kvd: %s\n", text);
+        return false;
+    };
+    const bool toKvd = options.batch.outputFolder.empty()
+                           ? options.paths.size() == 2 && IsKvdPath(options.paths[1])
+                           : options.to == "kvd";
+    if (options.batch.outputFolder.empty() && options.toGiven)
+        return refuse("--to is for -o OUTDIR; with FILE OUT the format comes from OUT's extension");
+    if (!(options.scale > 0.0) || !std::isfinite(options.scale))
+        return refuse("--scale takes a positive number");
+    if (toKvd) {
+        if (options.embed)
+            return refuse("--embed is for .gltf outputs; a kvd scene's images go beside it");
+        if (options.noImages)
+            return refuse("--no-images is for kvd scenes going out; a model's images always go beside the .kvd");
+        if (!options.textureFolders.empty())
+            return refuse("--textures is for kvd scenes going out; a model's images are found beside the model");
+    }
+    return true;
+}
+
+// Model files of every kind kvd convert reads, for a batch to kvd.
+SceneFileKinds ModelFiles()
+{
+    return {[](const std::filesystem::path& path) { return ModelKindOf(path).has_value(); }, "model files"};
+}
+
 int RunConvert(const ConvertOptions& options)
 {
+    if (!OptionsApply(options))
+        return kExitUsage;
     // Ctrl-C, a closed terminal or kill leave no temporary file behind.
     RemoveTemporariesOnSignal();
-    return RunFileOrBatch(options.paths, options.batch, options.quiet,
-                          "convert takes FILE OUT, or -o OUTDIR and files or folders", "." + options.to, "converted",
-                          [&options](const std::string& in, const std::string& out, bool inBatch, JobOutput& output) {
-                              return ConvertFile(in, out, options, inBatch, output);
-                          });
+    return RunFileOrBatch(
+        options.paths, options.batch, options.quiet, "convert takes FILE OUT, or -o OUTDIR and files or folders",
+        "." + options.to, "converted",
+        [&options](const std::string& in, const std::string& out, bool inBatch, JobOutput& output) {
+            return ConvertFile(in, out, options, inBatch, output);
+        },
+        options.to == "kvd" ? ModelFiles() : KvdSceneFiles());
 }
 
 }  // namespace
@@ -185,18 +289,24 @@ void AddConvertCommand(CLI::App& app, int& exitCode)
 {
     auto options = std::make_shared<ConvertOptions>();
     CLI::App* command = app.add_subcommand(
-        "convert", "Convert FILE to OUT: glTF 2.0 (.glb, .gltf) or OBJ with its .mtl (.obj);\n"
-        "or many files and folders into OUTDIR: kvd convert -o OUTDIR FILES_OR_FOLDERS... [--to glb]");
+        "convert", "Convert FILE to OUT, the direction chosen by OUT's extension: a kvd scene to glTF 2.0\n"
+        "(.glb, .gltf) or OBJ with its .mtl (.obj); a model (glTF, OBJ, FBX, ...) to a kvd scene (.kvd)\n"
+        "with its images beside it. Or many files and folders into OUTDIR:\n"
+        "kvd convert -o OUTDIR FILES_OR_FOLDERS... [--to glb|gltf|obj|kvd]");
     command->add_option("PATHS", options->paths,
-                        "FILE OUT: a kvd scene file and the output, whose extension chooses the format;\n"
-                        "with -o: kvd scene files and folders of them")
+                        "FILE OUT: the input and the output, whose extension chooses the format;\n"
+                        "with -o: files and folders (kvd scenes, or models with --to kvd)")
         ->required();
     AddBatchOptions(*command, options->batch);
-    command->add_option("--to", options->to, "With -o: the output format")
-        ->check(CLI::IsMember({"glb", "gltf", "obj"}))
-        ->capture_default_str();
+    command->add_option("--to", options->to, "With -o: the output format (kvd: models to kvd scenes)")
+        ->check(CLI::IsMember({"glb", "gltf", "obj", "kvd"}))
+        ->capture_default_str()
+        ->each([options](const std::string&) { options->toGiven = true; });
     command->add_flag("--keep-axes", options->keepAxes,
-                      "Keep the scene's Z-up coordinates instead of turning them Y-up as (x, z, -y)");
+                      "Keep the coordinates' axes: a kvd scene is Z-up, glTF and OBJ are Y-up, and without it\n"
+                      "(x, y, z) goes out as (x, z, -y) and a model's (x, y, z) comes in as (x, -z, y)");
+    command->add_option("--scale", options->scale, "Multiply every coordinate by F, in both directions")
+        ->option_text("F");
     command->add_flag("--quiet", options->quiet, "No progress bar and no summary; errors and warnings only");
     command->add_option("--textures", options->textureFolders,
                         "Also look for texture images in DIR (repeatable), after FILE's folder and its\n"
@@ -215,7 +325,9 @@ void AddConvertCommand(CLI::App& app, int& exitCode)
     // Not in the help either: the benchmark's way to time merging on and off.
     command->add_option("--merge-vertex-limit", options->mergeVertexLimit)->group("");
     command->footer(ExitCodeHelp() +
-                    "\n\nImages: a .glb holds them; a .gltf and an .obj get them as files beside them\n"
+                    "\n\nModels read: glTF 2.0 (.gltf, .glb) and OBJ (.obj with its .mtl) by the tool itself;\n"
+                    "through the general importer (assimp): " + AssimpExtensionList() + "\n"
+                    "\nImages: a .glb holds them; a .gltf and an .obj get them as files beside them\n"
                     "(PNG and JPEG as they are, other formats as PNG). A texture not found is named\n"
                     "on standard error and left out; the material keeps its colours.\n"
                     "\nThe output is written beside OUT under temporary names and renamed into place,\n"

@@ -38,13 +38,13 @@ private:
 
 // The folder's scene files, sorted; false with the reason when the walk
 // could not go on.
-bool WalkFolder(const fs::path& folder, std::vector<fs::path>& found, std::string& why)
+bool WalkFolder(const fs::path& folder, const SceneFileKinds& kinds, std::vector<fs::path>& found, std::string& why)
 {
     std::error_code error;
     fs::recursive_directory_iterator walk(folder, fs::directory_options::skip_permission_denied, error);
     for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
         std::error_code typeError;
-        if (walk->is_regular_file(typeError) && HasSceneExtension(walk->path()))
+        if (walk->is_regular_file(typeError) && kinds.accepts(walk->path()))
             found.push_back(walk->path());
     }
     std::sort(found.begin(), found.end());
@@ -56,7 +56,12 @@ bool WalkFolder(const fs::path& folder, std::vector<fs::path>& found, std::strin
 }
 }  // namespace
 
-SceneFileSearch FindSceneFiles(const std::vector<std::string>& inputs)
+SceneFileKinds KvdSceneFiles()
+{
+    return {HasSceneExtension, ".kvd files"};
+}
+
+SceneFileSearch FindSceneFiles(const std::vector<std::string>& inputs, const SceneFileKinds& kinds)
 {
     SceneFileSearch search;
     StemTable stems;
@@ -67,7 +72,7 @@ SceneFileSearch FindSceneFiles(const std::vector<std::string>& inputs)
         }
         std::vector<fs::path> found;
         std::string why;
-        if (!WalkFolder(input, found, why))
+        if (!WalkFolder(input, kinds, found, why))
             search.unreadableFolders.push_back(input + ": " + why);
         else if (found.empty())
             search.foldersWithoutScenes.push_back(input);

@@ -1,7 +1,9 @@
 // The scene files of a batch: files named on the command line, and every
-// *.kvd (any letter case) in the folders named there and their subfolders.
+// file of the kinds asked for (*.kvd by default) in the folders named there and their subfolders.
 #pragma once
 
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,7 +26,16 @@ struct SceneFileSearch {
     std::vector<std::string> foldersWithoutScenes;
 };
 
-SceneFileSearch FindSceneFiles(const std::vector<std::string>& inputs);
+// Which files of a folder a batch takes, and what they are called in messages.
+struct SceneFileKinds {
+    std::function<bool(const std::filesystem::path&)> accepts;
+    std::string name;   // ".kvd files", "model files"
+};
+
+// *.kvd, in any letter case.
+SceneFileKinds KvdSceneFiles();
+
+SceneFileSearch FindSceneFiles(const std::vector<std::string>& inputs, const SceneFileKinds& kinds = KvdSceneFiles());
 
 // Whether the inputs make a batch: more than one, or a folder.
 bool IsBatch(const std::vector<std::string>& inputs);

@@ -1,6 +1,7 @@
 #include "tools/scene/SceneMaterial.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "reader/FormatTags.h"
 
@@ -20,6 +21,8 @@ SceneMaterial FromHostRecord(std::string_view name, const tagMaterial& host)
     material.scalar1 = host.scalar1;
     material.shadeCode = host.shadeCode;
     material.reserved2 = host.reserved2;
+    material.hostTexture.assign(host.firstTexture, strnlen(host.firstTexture, sizeof host.firstTexture));
+    material.hostBumpTexture.assign(host.secondTexture, strnlen(host.secondTexture, sizeof host.secondTexture));
     return material;
 }
 }  // namespace

@@ -20,6 +20,11 @@ struct SceneMaterial {
     int32_t reserved2 = 0;
     std::string texture;       // GBK image file of the last kind-537 map, or empty
     std::string bumpTexture;   // GBK image file of the last kind-550 map, or empty
+    // The image files the host record names (the last maps whose names end
+    // in TIF, JPG or BMP): the same as above unless a later map of the kind
+    // names an image the host does not show.
+    std::string hostTexture;
+    std::string hostBumpTexture;
 };
 
 // A material of the file, with the host record made from it.

@@ -1,0 +1,80 @@
+#include "tools/models/ModelConversion.h"
+
+#include <algorithm>
+
+#include "tools/export/ReplacingFile.h"
+#include "tools/export/TemporaryFile.h"
+#include "tools/models/ModelCameras.h"
+#include "tools/models/ModelFeed.h"
+#include "tools/models/ModelImages.h"
+
+namespace {
+
+// The kvd writer's bytes into a file beside the output.
+class TemporaryFileOutput final : public kvdfile::ByteOutput {
+public:
+    explicit TemporaryFileOutput(TemporaryFile& file) : file_(file) {}
+    bool Write(const void* data, size_t size) override { return file_.Write(data, size); }
+    std::string error() const override { return file_.error(); }
+
+private:
+    TemporaryFile& file_;
+};
+
+}  // namespace
+
+ModelConversionReport ConvertModelToKvd(const std::filesystem::path& in, ModelKind kind,
+                                        const std::filesystem::path& out, const AxisOptions& axes)
+{
+    ModelConversionReport report;
+    ModelReadResult read = ReadModel(in, kind);
+    if (!read.model) {
+        report.error = read.error;
+        return report;
+    }
+    ModelScene& model = *read.model;
+    model.scene.title = in.filename().string();
+    PlaceCameras(model, axes);
+    const std::filesystem::path folder = out.parent_path().empty() ? "." : out.parent_path();
+    const std::vector<ImageFile> images = PlaceModelImages(model, folder);
+
+    auto finish = [&](ModelConversionOutcome outcome, std::string error) {
+        report.outcome = outcome;
+        report.error = std::move(error);
+        report.warnings = model.warnings;
+        report.damage = model.damage;
+        report.imagesLeftOut = model.imagesLeftOut;
+        report.materials = std::min(model.scene.materials.size(), kvdfile::kMaxMaterials);
+        report.cameras = std::min(model.scene.cameras.size(), kvdfile::kMaxCameras);
+        return report;
+    };
+
+    TemporaryFile file(out.string());
+    if (!file.Create())
+        return finish(ModelConversionOutcome::CannotWrite, file.error());
+    TemporaryFileOutput output(file);
+    ModelFeed feed(model, axes);
+    report.written = kvdfile::WriteKvdScene(model.scene, feed, output);
+    if (!report.written.written)
+        return finish(ModelConversionOutcome::CannotWrite, report.written.error);
+    if (!file.Flush())
+        return finish(ModelConversionOutcome::CannotWrite, file.error());
+    // The images, each whole under its name, before the file that names them.
+    std::vector<std::unique_ptr<ReplacingFile>> placed;
+    for (const ImageFile& image : images) {
+        auto replacing = std::make_unique<ReplacingFile>((folder / image.fileName).string());
+        if (!replacing->Open())
+            return finish(ModelConversionOutcome::CannotWrite, replacing->path() + ": " + replacing->error());
+        replacing->stream().write(reinterpret_cast<const char*>(image.bytes.data()),
+                                  static_cast<std::streamsize>(image.bytes.size()));
+        placed.push_back(std::move(replacing));
+    }
+    for (auto& image : placed) {
+        if (!image->Commit())
+            return finish(ModelConversionOutcome::CannotWrite, image->path() + ": " + image->error());
+    }
+    report.imagesWritten = placed.size();
+    if (!file.RenameIntoPlace())
+        return finish(ModelConversionOutcome::CannotWrite, file.error());
+    return finish(ModelConversionOutcome::Written, {});
+}
