@@ -306,7 +306,7 @@ private:
             return Fail(where + " names material " + std::to_string(head.material + 1) + " of " +
                         std::to_string(scene_.materials.size()));
 
-        const std::string_view name = head.name.empty() ? std::string_view(node.name) : std::string_view(head.name);
+        const std::string_view name = head.name;
         PutU16(buffer_, tags::kName);
         PutName(name);
         PutU16(buffer_, kAbsent);   // no secondary name

@@ -69,7 +69,8 @@ struct SceneToWrite {
 struct MeshHead {
     static constexpr int64_t kOwnColour = -1;
 
-    std::string name;                 // UTF-8; the name of an own-colour surface
+    // UTF-8: the mesh's name, which the host sees as an own-colour surface's.
+    std::string name;
     int64_t material = kOwnColour;    // a position in SceneToWrite::materials
     Colour colour{0.8f, 0.8f, 0.8f};  // the mesh's own colour, without a material
     uint64_t pointCount = 0;
