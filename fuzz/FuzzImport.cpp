@@ -1,5 +1,6 @@
-// libFuzzer entry: imports the input bytes as one import session imports a
-// file, through the same reader and input buffer, with a host that checks
+// libFuzzer entry. A glTF input (a .glb, or a JSON document) goes the way
+// kvd convert takes a model to a kvd scene (FuzzGltf.h); any other input is
+// imported as one import session imports a file, through the same reader and input buffer, with a host that checks
 // every rule of the host interface, and reads them into the kvd tool's
 // destinations as kvd info, kvd convert and kvd render do.
 //
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/FuzzGltf.h"
 #include "reader/SceneReader.h"
 #include "reader/UserTexts.h"
 #include "tests/support/CheckedImport.h"
@@ -159,6 +161,10 @@ void CheckToolDestinations(const uint8_t* data, size_t size, const ImportOutcome
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    if (LooksLikeGltf(data, size)) {
+        FuzzGltf(data, size);
+        return 0;
+    }
     ImportOutcome accepting = Import(data, size, {});
     CheckToolDestinations(data, size, accepting);
     CheckingHostOptions refusing;

@@ -27,6 +27,8 @@ cmake --preset fuzz -S "$root" -B "$build" >"$build/configure.log" 2>&1 ||
 cmake --build "$build" --target kvd_fuzz kvd_write_seeds
 rm -rf "$build/seeds"
 "$build/bin/kvd_write_seeds" "$build/seeds"
+# glTF inputs take the path from a model to a written kvd scene.
+cp "$here"/gltf-seeds/* "$build/seeds/"
 mkdir -p "$build/artifacts" "$build/corpus"
 
 options=(-dict="$here/kvd.dict" -max_len=32768 -timeout=10 -rss_limit_mb=2048

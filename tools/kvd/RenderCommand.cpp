@@ -2,6 +2,7 @@
 // off-screen and written as PNG; or pictures of many files into a folder.
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,11 @@ bool ParseSize(const std::string& text, int& width, int& height)
 int RenderFile(const std::string& file, const std::string& out, const RenderOptions& options, bool batch,
                JobOutput& output)
 {
+    const std::optional<PictureKind> kind = PictureKindOf(out);
+    if (!kind) {
+        output.Err("kvd: %s: the picture's name must end in .png, .jpg or .jpeg\n", out.c_str());
+        return kExitUsage;
+    }
     SceneRenderInput input;
     ImportSceneForRender(file, options.quiet || batch, input);
     const ImportReport& report = input.report;
@@ -60,7 +66,7 @@ int RenderFile(const std::string& file, const std::string& out, const RenderOpti
         return kExitFailure;
     }
     std::string error;
-    if (!WritePng(*outcome.picture, out, error)) {
+    if (!WritePicture(*outcome.picture, *kind, out, error)) {
         output.Err("kvd: cannot write %s\n", error.c_str());
         return kExitCannotWrite;
     }
@@ -103,7 +109,7 @@ void AddRenderCommand(CLI::App& app, int& exitCode)
 {
     auto options = std::make_shared<RenderOptions>();
     CLI::App* command = app.add_subcommand(
-        "render", "Draw FILE's scene from one of its cameras into OUT.png;\n"
+        "render", "Draw FILE's scene from one of its cameras into OUT.png (or OUT.jpg: JPEG);\n"
                   "or many files and folders into OUTDIR: kvd render -o OUTDIR FILES_OR_FOLDERS...");
     command->add_option("PATHS", options->paths,
                         "FILE OUT.png: a kvd scene file and the picture; with -o: kvd scene files and folders")

@@ -1,5 +1,7 @@
 #include "tools/render/PictureFile.h"
 
+#include <filesystem>
+
 #include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
 
@@ -13,11 +15,36 @@ void AppendBytes(void* context, void* data, int size)
 }
 }  // namespace
 
+// A JPEG of this quality shows a rendered picture without visible loss.
+constexpr int kJpegQuality = 92;
+
+std::optional<PictureKind> PictureKindOf(const std::string& path)
+{
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    if (extension == ".png")
+        return PictureKind::Png;
+    if (extension == ".jpg" || extension == ".jpeg")
+        return PictureKind::Jpeg;
+    return std::nullopt;
+}
+
 bool WritePng(const RgbImage& picture, const std::string& path, std::string& error)
 {
+    return WritePicture(picture, PictureKind::Png, path, error);
+}
+
+bool WritePicture(const RgbImage& picture, PictureKind kind, const std::string& path, std::string& error)
+{
     std::string png;
-    if (!stbi_write_png_to_func(AppendBytes, &png, picture.width, picture.height, 3, picture.pixels.data(),
-                                picture.width * 3)) {
+    const bool encoded =
+        kind == PictureKind::Png
+            ? stbi_write_png_to_func(AppendBytes, &png, picture.width, picture.height, 3, picture.pixels.data(),
+                                     picture.width * 3) != 0
+            : stbi_write_jpg_to_func(AppendBytes, &png, picture.width, picture.height, 3, picture.pixels.data(),
+                                     kJpegQuality) != 0;
+    if (!encoded) {
         error = path + ": the picture cannot be encoded";
         return false;
     }
