@@ -186,12 +186,12 @@ int ConvertModel(const std::string& file, const std::string& out, const ConvertO
     }
     for (const std::string& warning : report.warnings)
         output.Err("kvd: %s: %s\n", file.c_str(), warning.c_str());
+    for (const std::string& damage : report.damage)
+        output.Err("kvd: %s: damaged: %s\n", file.c_str(), damage.c_str());
     if (report.outcome == ModelConversionOutcome::CannotRead) {
         output.Err("kvd: %s: %s\n", file.c_str(), report.error.c_str());
         return kExitFailure;
     }
-    for (const std::string& damage : report.damage)
-        output.Err("kvd: %s: damaged: %s\n", file.c_str(), damage.c_str());
     if (report.outcome == ModelConversionOutcome::CannotWrite) {
         output.Err("kvd: cannot write %s: %s\n", out.c_str(), report.error.c_str());
         return kExitCannotWrite;

@@ -373,6 +373,17 @@ private:
             error = "not a glTF 2.0 document (its asset.version is not 2.x)";
             return false;
         }
+        // What tinygltf lets pass: the top-level lists must be lists of objects.
+        for (const char* key : {"scenes", "nodes", "meshes", "accessors", "bufferViews", "buffers", "materials",
+                                "textures", "images", "cameras", "samplers", "skins", "animations"}) {
+            const json& list = Member(document_, key);
+            if (!list.is_null() && (!list.is_array() || !std::all_of(list.begin(), list.end(), [](const json& item) {
+                                        return item.is_object();
+                                    }))) {
+                error = std::string("not a valid glTF document: \"") + key + "\" is not a list of objects";
+                return false;
+            }
+        }
         const json& required = Member(document_, "extensionsRequired");
         if (required.is_array()) {
             for (const json& name : required) {

@@ -34,6 +34,13 @@ ModelConversionReport ConvertModelToKvd(const std::filesystem::path& in, ModelKi
     }
     ModelScene& model = *read.model;
     model.scene.title = in.filename().string();
+    // Damage that leaves no mesh leaves nothing worth a file.
+    if (!model.damage.empty() && model.instances.empty()) {
+        report.damage = model.damage;
+        report.warnings = model.warnings;
+        report.error = "nothing in it can be converted";
+        return report;
+    }
     PlaceCameras(model, axes);
     const std::filesystem::path folder = out.parent_path().empty() ? "." : out.parent_path();
     const std::vector<ImageFile> images = PlaceModelImages(model, folder);
