@@ -22,6 +22,8 @@ and 1 GB. Then times, each several times with the median reported:
   (i) kvd convert to .glb of a large single-mesh scene (at least 100 million
       triangles), against (d) per million triangles
   (j) kvd info on the same large scene
+  (k) kvd convert of the mesh as .glb (written by kvd convert from the
+      kvd file) back to .kvd: the model reader and the kvd writer
 
 and reports MB/s, the ratios, peak resident memory, how (b) grows with the
 file, and whether each target is met. Every input is read once before the
@@ -85,6 +87,10 @@ TARGET_LARGE_CONVERT_SLACK = 64 * MIB
 TARGET_LARGE_INFO_BYTES_PER_VERTEX = 12      # peak (j) <= 12 per vertex + 16 MiB
 TARGET_LARGE_INFO_SLACK = 16 * MIB
 TARGET_LARGE_TIME_RATIO = 1.5   # (i) / (d), time per million triangles
+TARGET_WRITE_BACK_RATIO = 2.0   # time (k) / time (d)
+TARGET_WRITE_BACK_SPEEDUP = 10.0   # time (e) / time (k)
+TARGET_WRITE_BACK_BYTES_PER_VERTEX = 24   # peak (k) <= input + 24 per vertex + 64 MiB
+TARGET_WRITE_BACK_SLACK = 64 * MIB
 
 
 class HarnessError(Exception):
@@ -216,6 +222,24 @@ class Bench:
         out.unlink()
         return result
 
+    def kvd_write_back(self, scene):
+        """The mesh as .glb, made once by kvd convert, back to .kvd."""
+        glb = self.data / (scene["kvd"].stem + ".glb")
+        subprocess.run([self.tool("kvd"), "convert", "--quiet", str(scene["kvd"]), str(glb)], check=True,
+                       stdin=subprocess.DEVNULL)
+        out = self.data / (scene["kvd"].stem + ".back.kvd")
+        result = self.measure([self.tool("kvd"), "convert", glb, out], self.args.runs, out)
+        with open(out, "rb") as f:
+            if f.read(2) != b"\x56\x02":
+                raise HarnessError("%s is not a kvd scene file" % out)
+        if "%d triangles" % scene["faces"] not in result["output"]:
+            raise HarnessError("kvd convert does not report %d triangles: %s" % (
+                scene["faces"], result["output"].strip()[:500]))
+        result["inputBytes"] = glb.stat().st_size
+        result["outputBytes"] = out.stat().st_size
+        out.unlink()
+        return result
+
     def kvd_render(self, scene):
         out = self.data / (scene["kvd"].stem + ".png")
         result = self.measure([self.tool("kvd"), "render", scene["kvd"], out], self.args.runs, out)
@@ -285,6 +309,7 @@ def run(args):
     results["d"] = bench.kvd_convert(mesh)
     results["e"] = bench.assimp_export(mesh)
     results["g"] = bench.kvd_render(mesh)
+    results["k"] = bench.kvd_write_back(mesh)
     say("timing kvd over a folder of %d small scenes" % (QUICK_BATCH_FILES if quick else FULL_BATCH_FILES))
     batch = bench.batch_folder(QUICK_BATCH_FILES if quick else FULL_BATCH_FILES)
     results["batch"] = batch
@@ -372,6 +397,17 @@ class Report:
             self.target("host import (b0) against its floor (f)", host / r["f"]["seconds"], None, True,
                         "%.2fx the floor" % (host / r["f"]["seconds"]))
 
+        back = r["k"]["seconds"] / r["d"]["seconds"]
+        self.target("glb back to kvd (k) within 2x the time of kvd to glb (d)", back, TARGET_WRITE_BACK_RATIO,
+                    back <= TARGET_WRITE_BACK_RATIO, "%.2f" % back)
+        speedup = r["e"]["seconds"] / r["k"]["seconds"]
+        self.target("glb back to kvd (k) >= 10x faster than the PLY export to glTF", speedup,
+                    TARGET_WRITE_BACK_SPEEDUP, speedup >= TARGET_WRITE_BACK_SPEEDUP, "%.1fx" % speedup)
+        bound = (r["k"]["inputBytes"] + TARGET_WRITE_BACK_BYTES_PER_VERTEX * r["mesh"]["vertices"] +
+                 TARGET_WRITE_BACK_SLACK)
+        self.target("glb back to kvd (k): peak <= input + 24 B/vertex + 64 MiB", r["k"]["peak"], bound,
+                    r["k"]["peak"] <= bound, "%.1f MiB of %.1f MiB" % (mib(r["k"]["peak"]), mib(bound)))
+
         render = r["g"]["seconds"]
         self.target("kvd render of the %d-triangle mesh < 10 s" % r["mesh"]["faces"], render,
                     TARGET_RENDER_SECONDS, render < TARGET_RENDER_SECONDS, "%.2f s" % render)
@@ -420,7 +456,7 @@ class Report:
         return {"machine": self.machine(), "quick": self.quick, "runs": self.args.runs,
                 "load": [r["loadBefore"], r["loadAfter"]],
                 "mesh": r["mesh"], "large": r["large"],
-                **{k: strip(r[k]) for k in ("a", "b", "b0", "f", "c", "d", "e", "g", "i", "j")},
+                **{k: strip(r[k]) for k in ("a", "b", "b0", "f", "c", "d", "e", "g", "i", "j", "k")},
                 "batch": r["batch"], "h_render": r["h_render"], "h_convert": r["h_convert"],
                 "scaling": [{"scene": s["scene"], "a": strip(s["a"]), "b": strip(s["b"]), "b0": strip(s["b0"])}
                             for s in r["scaling"]],
@@ -451,7 +487,8 @@ class Report:
                 ("(c) assimp import, no post-processing", "PLY", r["c"], ply_bytes),
                 ("(d) kvd convert to .glb", "kvd", r["d"], mesh["bytes"]),
                 ("(e) assimp export to .glb", "PLY", r["e"], ply_bytes),
-                ("(g) kvd render, 800x600 PNG", "kvd", r["g"], mesh["bytes"])]
+                ("(g) kvd render, 800x600 PNG", "kvd", r["g"], mesh["bytes"]),
+                ("(k) kvd convert of the .glb back to .kvd", "glb", r["k"], r["k"]["inputBytes"])]
         for name, kind, result, nbytes in rows:
             add("| %s | %s | %.1f | %.1f | %.0f | %.1f |" % (
                 name, kind, result["seconds"] * 1000, result["cpu"] * 1000,

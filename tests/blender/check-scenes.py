@@ -14,6 +14,8 @@ import subprocess
 import sys
 from pathlib import Path
 
+from blender_environment import blender_environment
+
 HERE = Path(__file__).resolve().parent
 SKIPPED = 77
 
@@ -47,20 +49,6 @@ def expected_census(info, log_text):
         "cameras": len(info["cameras"]),
         "materials": len(materials),
     }, sorted(sources)
-
-
-def blender_environment():
-    """Blender's Python takes its library from the first Python on PATH. When
-    that is another Python than the one Blender was built with (a version
-    manager's, running this script), Blender would miss its own packages:
-    that folder is left out of Blender's PATH."""
-    environment = dict(os.environ)
-    own = os.path.dirname(os.path.realpath(sys.executable))
-    if sys.prefix != "/usr":
-        folders = environment.get("PATH", "").split(os.pathsep)
-        environment["PATH"] = os.pathsep.join(
-            f for f in folders if os.path.realpath(f) != own and not f.startswith(sys.prefix))
-    return environment
 
 
 def blender_censuses(blender, jobs, work):

@@ -970,7 +970,8 @@ private:
             return;
         }
         ModelCamera camera;
-        camera.name = !source.name.empty() ? source.name : name;
+        // The node's name is the one a modelling program shows for the camera.
+        camera.name = !node.name.empty() ? node.name : !source.name.empty() ? source.name : name;
         camera.world = world;
         const double aspect = source.perspective.aspectRatio > 0 ? source.perspective.aspectRatio : 4.0 / 3.0;
         camera.horizontalFovDegrees =
