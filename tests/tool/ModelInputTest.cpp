@@ -2,6 +2,7 @@
 // message and their exit code, what is sound is converted and said, and no
 // output or temporary file is left where nothing could be; the options that
 // cannot apply are usage errors; the axes and the scale are as documented.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -137,6 +138,9 @@ std::vector<HostileCase> HostileCases()
     const std::string glb = Glb(TwoMeshes().Json());
     cases.push_back({"a truncated .glb", glb.substr(0, glb.size() / 2), ".glb", 1, "cut short", false});
     cases.push_back({"a .glb header alone", glb.substr(0, 12), ".glb", 1, "ends inside its header", false});
+    std::string shortLength = glb;
+    std::fill(shortLength.begin() + 8, shortLength.begin() + 12, '\0');
+    cases.push_back({"a .glb counting no bytes", shortLength, ".glb", 1, "fewer than the header", false});
     cases.push_back({"a whole .glb", glb, ".glb", 0, nullptr, true});
     std::string draco = TwoMeshes().Json();
     draco.insert(1, R"("extensionsRequired":["KHR_draco_mesh_compression"],)");

@@ -57,6 +57,10 @@ bool OpenContainer(std::span<const uint8_t> bytes, Container& container, std::st
             error = "the .glb is of version " + std::to_string(version) + ", not 2";
             return false;
         }
+        if (length < 20) {
+            error = "the .glb's header counts " + std::to_string(length) + " bytes, fewer than the header itself";
+            return false;
+        }
         if (length > bytes.size()) {
             error = "the .glb is cut short: its header counts " + std::to_string(length) + " bytes, the file has " +
                     std::to_string(bytes.size());
