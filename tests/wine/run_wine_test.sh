@@ -10,6 +10,8 @@
 #   question-no  scene not empty, answer No: go returns 0, only GB_SceneEmpty
 #   import       answer Yes, type the scene's path: the same host calls as
 #                the Linux `kvd trace` of that file
+#   written      the import session of a scene kvd convert wrote from a
+#                model (x64 GNU host)
 #   cancel       empty scene, no question, cancel the dialog: go returns 0
 #   damaged      a bad first tag: a box captioned QUENDARIL, OK, then
 #                GB_EndImport, go returns 1
@@ -312,26 +314,29 @@ question_no() {
 EOF
 }
 
+# import_scene [SESSION FILE]: the import session of FILE (scene.kvd), whose
+# host calls must be those of kvd trace (sessions/FILE-calls.jsonl).
 import_scene() {
-    note "$host_label: import"
-    start_session import --scene-not-empty
+    local session=${1:-import} file=${2:-scene.kvd}
+    note "$host_label: $session"
+    start_session "$session" --scene-not-empty
     if wait_window "$question_caption"; then
         press "$window" y
         if wait_window "$dialog_titles"; then
             sleep 1   # let the folder's listing be painted
             screenshot "$window" file-dialog.png
-            type_text "$window" "$(windows_path "$work/scenes/scene.kvd")" && press "$window" Return
+            type_text "$window" "$(windows_path "$work/scenes/$file")" && press "$window" Return
         fi
     fi
     end_session
     expect_box_text "$question_text"
     grep '"call"' "$work/sessions/$current.jsonl" | grep -v '"GB_SceneEmpty"' \
         >"$work/sessions/$current-calls.jsonl"
-    if diff -q "$work/sessions/kvd-calls.jsonl" "$work/sessions/$current-calls.jsonl" >/dev/null; then
+    if diff -q "$work/sessions/$file-calls.jsonl" "$work/sessions/$current-calls.jsonl" >/dev/null; then
         note "$current: $(wc -l <"$work/sessions/$current-calls.jsonl") host calls, the same as kvd trace"
     else
         fail "$current: the host calls differ from kvd trace"
-        diff -u "$work/sessions/kvd-calls.jsonl" "$work/sessions/$current-calls.jsonl" | cut -c1-160 | head -20
+        diff -u "$work/sessions/$file-calls.jsonl" "$work/sessions/$current-calls.jsonl" | cut -c1-160 | head -20
     fi
     [ "$(head -n 1 "$work/sessions/$current.jsonl")" = '{"call":"GB_SceneEmpty","result":0}' ] ||
         fail "$current: the session did not start with GB_SceneEmpty answering 0"
@@ -399,10 +404,17 @@ renamed() {
     import_scene
 }
 
-"$native_bin/kvd" trace "$work/scenes/scene.kvd" >"$work/sessions/kvd-trace.jsonl" 2>/dev/null ||
-    fail "kvd trace of scene.kvd failed"
-grep '"call"' "$work/sessions/kvd-trace.jsonl" >"$work/sessions/kvd-calls.jsonl"
-[ "$(wc -l <"$work/sessions/kvd-calls.jsonl")" -gt 10 ] || fail "kvd trace made too few calls"
+# A scene written by kvd convert from a model: the scene as .glb, and that
+# .glb back as written.kvd.
+"$native_bin/kvd" convert --quiet "$work/scenes/scene.kvd" "$work/written.glb" 2>/dev/null &&
+    "$native_bin/kvd" convert --quiet "$work/written.glb" "$work/scenes/written.kvd" ||
+    fail "kvd convert could not write written.kvd"
+for file in scene.kvd written.kvd; do
+    "$native_bin/kvd" trace "$work/scenes/$file" >"$work/sessions/$file-trace.jsonl" 2>/dev/null ||
+        fail "kvd trace of $file failed"
+    grep '"call"' "$work/sessions/$file-trace.jsonl" >"$work/sessions/$file-calls.jsonl"
+    [ "$(wc -l <"$work/sessions/$file-calls.jsonl")" -gt 10 ] || fail "kvd trace of $file made too few calls"
+done
 
 if [ "$run_x86" = yes ]; then
     use_host x86 "$win32_bin/zerna_msabi.exe" x86-msabi
@@ -422,6 +434,7 @@ fi
 use_host x64 "$win64_bin/zerna.exe" x64-gnu
 question_no
 import_scene
+import_scene written written.kvd
 cancel
 damaged
 use_host x64 "$win64_bin/zerna_msabi.exe" x64-msabi
