@@ -131,6 +131,11 @@ std::vector<HostileCase> HostileCases()
     TwoMeshes tooMany;
     tooMany.countA = "1000000000";
     cases.push_back({"a count larger than the file", tooMany.Json(), ".gltf", 3, "more than its buffer view holds", true});
+    std::string zeros = TwoMeshes().Json();
+    zeros.replace(zeros.find(R"({"bufferView":0,"componentType":5126,"count":3,)"),
+                  std::strlen(R"({"bufferView":0,"componentType":5126,"count":3,)"),
+                  R"({"componentType":5126,"count":2000000000,)");
+    cases.push_back({"a count of zeros without data", zeros, ".gltf", 3, "without any data", true});
     cases.push_back({"the schema broken", R"({"asset":{"version":"2.0"},"nodes":5})", ".gltf", 1, "not a valid glTF", false});
     cases.push_back({"no asset", R"({"nodes":[]})", ".gltf", 1, "not a glTF 2.0 document", false});
     cases.push_back({"not JSON", "{\"asset\":", ".gltf", 1, "cannot be read", false});

@@ -547,8 +547,16 @@ private:
             }
             data.components = 3;
         }
-        if (accessor.bufferView < 0)
-            return data;   // every value zero
+        if (accessor.bufferView < 0) {
+            // Every value zero: a count the file itself cannot account for
+            // would only cost memory and time.
+            if (accessor.count > file_->size()) {
+                model_.Damage(what + " counts " + std::to_string(accessor.count) +
+                              " elements without any data, more than the file has bytes");
+                return std::nullopt;
+            }
+            return data;
+        }
         const std::span<const uint8_t> view = ViewBytes(accessor.bufferView, what);
         if (view.empty() && !(accessor.count == 0))
             return std::nullopt;
