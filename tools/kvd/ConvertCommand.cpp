@@ -326,7 +326,9 @@ void AddConvertCommand(CLI::App& app, int& exitCode)
     command->add_option("--merge-vertex-limit", options->mergeVertexLimit)->group("");
     command->footer(ExitCodeHelp() +
                     "\n\nModels read: glTF 2.0 (.gltf, .glb) and OBJ (.obj with its .mtl) by the tool itself;\n"
-                    "through the general importer (assimp): " + AssimpExtensionList() + "\n"
+                    "through the general importer (assimp):\n" + AssimpExtensionList() + "\n"
+                    "Going to .kvd: in world space, Z up ((x, y, z) of a Y-up model becomes (x, -z, y)); the\n"
+                    "images beside OUT.kvd (JPEG, BMP and TIFF as they are, others re-encoded as BMP).\n"
                     "\nImages: a .glb holds them; a .gltf and an .obj get them as files beside them\n"
                     "(PNG and JPEG as they are, other formats as PNG). A texture not found is named\n"
                     "on standard error and left out; the material keeps its colours.\n"

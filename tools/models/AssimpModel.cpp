@@ -275,7 +275,19 @@ bool AssimpReadsExtension(const std::string& extension)
 std::string AssimpExtensionList()
 {
     Assimp::Importer importer;
+    std::string all;
+    importer.GetExtensionList(all);
+    // glTF and OBJ are read by the tool itself.
     std::string list;
-    importer.GetExtensionList(list);
+    size_t start = 0;
+    while (start < all.size()) {
+        size_t end = all.find(';', start);
+        if (end == std::string::npos)
+            end = all.size();
+        const std::string pattern = all.substr(start, end - start);
+        if (pattern != "*.glb" && pattern != "*.gltf" && pattern != "*.obj")
+            list += (list.empty() ? "" : " ") + pattern.substr(pattern.rfind('.'));
+        start = end + 1;
+    }
     return list;
 }
