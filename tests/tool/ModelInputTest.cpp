@@ -128,6 +128,9 @@ std::vector<HostileCase> HostileCases()
     TwoMeshes cycle;
     cycle.nodes = R"([{"name":"a","mesh":0,"children":[1]},{"name":"b","mesh":1,"children":[0]}])";
     cases.push_back({"nodes in a cycle", cycle.Json(), ".gltf", 3, "reached twice", true});
+    TwoMeshes shortTranslation;   // found by the fuzzer: tinygltf takes any length
+    shortTranslation.nodes = R"([{"name":"a","mesh":0,"translation":[1]},{"name":"b","mesh":1,"rotation":[0,0]}])";
+    cases.push_back({"transform parts of the wrong length", shortTranslation.Json(), ".gltf", 3, "wrong length", true});
     TwoMeshes tooMany;
     tooMany.countA = "1000000000";
     cases.push_back({"a count larger than the file", tooMany.Json(), ".gltf", 3, "more than its buffer view holds", true});

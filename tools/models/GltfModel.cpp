@@ -802,11 +802,12 @@ private:
     {
         if (node.matrix.size() == 16)
             return std::equal(node.matrix.begin(), node.matrix.end(), kIdentity.begin());
-        const bool translation = node.translation.empty() ||
+        // Parts of the wrong size are not used (the damage is said in Visit).
+        const bool translation = node.translation.size() != 3 ||
                                  (node.translation[0] == 0 && node.translation[1] == 0 && node.translation[2] == 0);
-        const bool rotation = node.rotation.empty() || (node.rotation[0] == 0 && node.rotation[1] == 0 &&
-                                                        node.rotation[2] == 0 && node.rotation[3] == 1);
-        const bool scale = node.scale.empty() || (node.scale[0] == 1 && node.scale[1] == 1 && node.scale[2] == 1);
+        const bool rotation = node.rotation.size() != 4 || (node.rotation[0] == 0 && node.rotation[1] == 0 &&
+                                                            node.rotation[2] == 0 && node.rotation[3] == 1);
+        const bool scale = node.scale.size() != 3 || (node.scale[0] == 1 && node.scale[1] == 1 && node.scale[2] == 1);
         return translation && rotation && scale;
     }
 
@@ -855,6 +856,10 @@ private:
     {
         const tinygltf::Node& node = gltf_.nodes[static_cast<size_t>(index)];
         const std::string name = NodeName(index, node);
+        if ((!node.matrix.empty() && node.matrix.size() != 16) || (!node.translation.empty() && node.translation.size() != 3) ||
+            (!node.rotation.empty() && node.rotation.size() != 4) || (!node.scale.empty() && node.scale.size() != 3))
+            model_.Damage("node " + std::to_string(index) +
+                          " has a transform part of the wrong length; that part is not applied");
         if (node.camera >= 0)
             AddCamera(node, name, world);
         if (node.mesh < 0)
