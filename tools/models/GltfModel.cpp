@@ -633,9 +633,13 @@ private:
         kvdfile::MaterialToWrite material;
         material.name = source.name.empty() ? "material " + std::to_string(index) : source.name;
         const auto& pbr = source.pbrMetallicRoughness;
+        // A factor that is not a number counts as glTF's default for it.
+        auto unit = [](double value, double fallback) {
+            return static_cast<float>(std::isfinite(value) ? std::clamp(value, 0.0, 1.0) : fallback);
+        };
         std::array<float, 3> base{};
         for (size_t c = 0; c < 3; ++c)
-            base[c] = static_cast<float>(c < pbr.baseColorFactor.size() ? std::clamp(pbr.baseColorFactor[c], 0.0, 1.0) : 1.0);
+            base[c] = unit(c < pbr.baseColorFactor.size() ? pbr.baseColorFactor[c] : 1.0, 1.0);
         const auto ambient = ColourOf(Member(extras, "ambientColor"));
         const auto diffuse = ColourOf(Member(extras, "diffuseColor"));
         const auto specular = ColourOf(Member(extras, "specularColor"));
@@ -649,8 +653,8 @@ private:
         } else {
             // The base colour lit and in shadow alike; a highlight as bright
             // as the surface is smooth, tinted by the colour for a metal.
-            const float roughness = static_cast<float>(std::clamp(pbr.roughnessFactor, 0.0, 1.0));
-            const float metallic = static_cast<float>(std::clamp(pbr.metallicFactor, 0.0, 1.0));
+            const float roughness = unit(pbr.roughnessFactor, 1.0);
+            const float metallic = unit(pbr.metallicFactor, 1.0);
             material.ambient = base;
             material.diffuse = base;
             for (size_t c = 0; c < 3; ++c)
