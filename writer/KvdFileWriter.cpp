@@ -344,20 +344,23 @@ private:
         return error_.empty();
     }
 
-    bool Points(const MeshHead& head, const std::string& where)
+    // count items of three four-byte values drawn from the feed in blocks,
+    // each value checked (false: writing has failed) and written as it is.
+    template <class Value, class Fetch, class Check>
+    bool Blocks(uint64_t count, std::vector<Value>& block, Fetch fetch, Check check)
     {
-        for (uint64_t first = 0; first < head.pointCount; first += kBlockItems) {
-            const uint64_t count = std::min(kBlockItems, head.pointCount - first);
-            block_.resize(count * 3);
-            feed_.Points(first, block_);
-            for (uint64_t i = 0; i < count * 3; ++i) {
-                if (!std::isfinite(block_[i]))
-                    return Fail(where + ": point " + std::to_string(first + i / 3) + " is not a finite number");
+        for (uint64_t first = 0; first < count; first += kBlockItems) {
+            const uint64_t items = std::min(kBlockItems, count - first);
+            block.resize(items * 3);
+            fetch(first, std::span<Value>(block));
+            for (uint64_t i = 0; i < items * 3; ++i) {
+                if (!check(first + i / 3, block[i]))
+                    return false;
             }
             const size_t at = buffer_.size();
-            buffer_.resize(at + count * 12);
-            for (uint64_t i = 0; i < count * 3; ++i)
-                StoreU32(buffer_.data() + at + 4 * i, std::bit_cast<uint32_t>(block_[i]));
+            buffer_.resize(at + items * 12);
+            for (uint64_t i = 0; i < items * 3; ++i)
+                StoreU32(buffer_.data() + at + 4 * i, std::bit_cast<uint32_t>(block[i]));
             FlushWhenFull();
             if (!error_.empty())
                 return false;
@@ -365,26 +368,25 @@ private:
         return true;
     }
 
+    bool Points(const MeshHead& head, const std::string& where)
+    {
+        return Blocks(
+            head.pointCount, block_, [&](uint64_t first, std::span<float> out) { feed_.Points(first, out); },
+            [&](uint64_t point, float value) {
+                return std::isfinite(value) ||
+                       Fail(where + ": point " + std::to_string(point) + " is not a finite number");
+            });
+    }
+
     bool Triangles(const MeshHead& head, const std::string& where)
     {
-        for (uint64_t first = 0; first < head.triangleCount; first += kBlockItems) {
-            const uint64_t count = std::min(kBlockItems, head.triangleCount - first);
-            corners_.resize(count * 3);
-            feed_.Triangles(first, corners_);
-            for (uint64_t i = 0; i < count * 3; ++i) {
-                if (corners_[i] >= head.pointCount)
-                    return Fail(where + ": triangle " + std::to_string(first + i / 3) + " names point " +
-                                std::to_string(corners_[i]) + " of " + std::to_string(head.pointCount));
-            }
-            const size_t at = buffer_.size();
-            buffer_.resize(at + count * 12);
-            for (uint64_t i = 0; i < count * 3; ++i)
-                StoreU32(buffer_.data() + at + 4 * i, corners_[i]);
-            FlushWhenFull();
-            if (!error_.empty())
-                return false;
-        }
-        return true;
+        return Blocks(
+            head.triangleCount, corners_, [&](uint64_t first, std::span<uint32_t> out) { feed_.Triangles(first, out); },
+            [&](uint64_t triangle, uint32_t corner) {
+                return corner < head.pointCount ||
+                       Fail(where + ": triangle " + std::to_string(triangle) + " names point " +
+                            std::to_string(corner) + " of " + std::to_string(head.pointCount));
+            });
     }
 
     const SceneToWrite& scene_;
