@@ -324,7 +324,10 @@ void AddConvertCommand(CLI::App& app, int& exitCode)
     command->add_option("--max-glb-bytes", options->maxGlbBytes)->group("");
     // Not in the help either: the benchmark's way to time merging on and off.
     command->add_option("--merge-vertex-limit", options->mergeVertexLimit)->group("");
-    command->footer(ExitCodeHelp() +
+    // Built when the help is shown: listing the general importer's kinds
+    // loads it, which no other use of the command should pay for.
+    command->footer([] {
+        return ExitCodeHelp() +
                     "\n\nModels read: glTF 2.0 (.gltf, .glb) and OBJ (.obj with its .mtl) by the tool itself;\n"
                     "through the general importer (assimp):\n" + AssimpExtensionList() + "\n"
                     "Going to .kvd: in world space, Z up ((x, y, z) of a Y-up model becomes (x, -z, y)); the\n"
@@ -334,6 +337,7 @@ void AddConvertCommand(CLI::App& app, int& exitCode)
                     "on standard error and left out; the material keeps its colours.\n"
                     "\nThe output is written beside OUT under temporary names and renamed into place,\n"
                     "so a failed or interrupted conversion never leaves a half-written OUT.\n"
-                    "A .glb holds at most 4 GiB; a .gltf keeps its geometry in a .bin beside it, of any size.");
+                    "A .glb holds at most 4 GiB; a .gltf keeps its geometry in a .bin beside it, of any size.";
+    });
     command->callback([options, &exitCode] { exitCode = RunConvert(*options); });
 }

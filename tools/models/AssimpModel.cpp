@@ -4,10 +4,12 @@
 #include <cmath>
 #include <map>
 
-#include <assimp/Importer.hpp>
-#include <assimp/material.h>
+#include <mutex>
+
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+
+#include "tools/models/AssimpLibrary.h"
 
 #include "tools/models/ModelImages.h"
 #include "tools/models/ModelTree.h"
@@ -47,11 +49,11 @@ Matrix4 ColumnOrder(const aiMatrix4x4& m)
     return {m.a1, m.b1, m.c1, m.d1, m.a2, m.b2, m.c2, m.d2, m.a3, m.b3, m.c3, m.d3, m.a4, m.b4, m.c4, m.d4};
 }
 
-kvdfile::Colour ColourOr(const aiMaterial& material, const char* key, unsigned type, unsigned index,
-                         kvdfile::Colour fallback, bool& found)
+kvdfile::Colour ColourOr(const AssimpLibrary& assimp, const aiMaterial& material, const char* key, unsigned type,
+                         unsigned index, kvdfile::Colour fallback, bool& found)
 {
     aiColor4D colour;
-    found = material.Get(key, type, index, colour) == AI_SUCCESS;
+    found = assimp.aiGetMaterialColor(&material, key, type, index, &colour) == AI_SUCCESS;
     if (!found)
         return fallback;
     return {std::clamp(colour.r, 0.0f, 1.0f), std::clamp(colour.g, 0.0f, 1.0f), std::clamp(colour.b, 0.0f, 1.0f)};
@@ -59,7 +61,10 @@ kvdfile::Colour ColourOr(const aiMaterial& material, const char* key, unsigned t
 
 class AssimpReader final : public ModelTreeSource {
 public:
-    AssimpReader(const aiScene& scene, std::filesystem::path folder) : scene_(scene), folder_(std::move(folder)) {}
+    AssimpReader(const AssimpLibrary& assimp, const aiScene& scene, std::filesystem::path folder)
+        : assimp_(assimp), scene_(scene), folder_(std::move(folder))
+    {
+    }
 
     ModelScene Read()
     {
@@ -162,23 +167,28 @@ private:
     {
         kvdfile::MaterialToWrite material;
         aiString name;
-        material.name = source.Get(AI_MATKEY_NAME, name) == AI_SUCCESS ? name.C_Str() : "";
+        material.name = assimp_.aiGetMaterialString(&source, AI_MATKEY_NAME, &name) == AI_SUCCESS ? name.C_Str() : "";
         bool found = false;
-        material.diffuse = ColourOr(source, AI_MATKEY_COLOR_DIFFUSE, {0.8f, 0.8f, 0.8f}, found);
+        material.diffuse = ColourOr(assimp_, source, AI_MATKEY_COLOR_DIFFUSE, {0.8f, 0.8f, 0.8f}, found);
         if (!found)
-            material.diffuse = ColourOr(source, AI_MATKEY_BASE_COLOR, {0.8f, 0.8f, 0.8f}, found);
-        material.ambient = ColourOr(source, AI_MATKEY_COLOR_AMBIENT, material.diffuse, found);
+            material.diffuse = ColourOr(assimp_, source, AI_MATKEY_BASE_COLOR, {0.8f, 0.8f, 0.8f}, found);
+        material.ambient = ColourOr(assimp_, source, AI_MATKEY_COLOR_AMBIENT, material.diffuse, found);
         // A black ambient colour is what many exporters write for "none":
         // the surface then takes its diffuse colour in shadow too.
         if (!found || material.ambient == kvdfile::Colour{0.0f, 0.0f, 0.0f})
             material.ambient = material.diffuse;
-        material.specular = ColourOr(source, AI_MATKEY_COLOR_SPECULAR, {0.0f, 0.0f, 0.0f}, found);
+        material.specular = ColourOr(assimp_, source, AI_MATKEY_COLOR_SPECULAR, {0.0f, 0.0f, 0.0f}, found);
         float shininess = 0.0f;
-        if (source.Get(AI_MATKEY_SHININESS, shininess) == AI_SUCCESS && std::isfinite(shininess))
+        unsigned count = 1;
+        if (assimp_.aiGetMaterialFloatArray(&source, AI_MATKEY_SHININESS, &shininess, &count) == AI_SUCCESS &&
+            std::isfinite(shininess))
             material.shininess = std::clamp(shininess / 10.0f, 0.0f, 100.0f);
         aiString texture;
-        if (source.GetTexture(aiTextureType_DIFFUSE, 0, &texture) == AI_SUCCESS ||
-            source.GetTexture(aiTextureType_BASE_COLOR, 0, &texture) == AI_SUCCESS) {
+        auto textureOf = [&](aiTextureType type) {
+            return assimp_.aiGetMaterialTexture(&source, type, 0, &texture, nullptr, nullptr, nullptr, nullptr,
+                                                nullptr, nullptr) == AI_SUCCESS;
+        };
+        if (textureOf(aiTextureType_DIFFUSE) || textureOf(aiTextureType_BASE_COLOR)) {
             AddImageMap(model_.scene.materials.size(), texture.C_Str());
         }
         return material;
@@ -236,6 +246,7 @@ private:
         model_.cameras.push_back(std::move(camera));
     }
 
+    const AssimpLibrary& assimp_;
     const aiScene& scene_;
     std::filesystem::path folder_;
     ModelScene model_;
@@ -246,37 +257,58 @@ private:
     std::map<std::string, unsigned> cameraByName_;
 };
 
+// The library's C entry points share one error text: one import at a time.
+std::mutex& ImportLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
 }  // namespace
 
 ModelReadResult ReadAssimpFile(const std::filesystem::path& path)
 {
-    auto importer = std::make_shared<Assimp::Importer>();
-    // Triangles only, each mesh of one primitive kind, and the importer's
-    // own check of what it built (indices within the meshes, and so on).
-    const aiScene* scene = importer->ReadFile(
-        path.string(), aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_ValidateDataStructure);
-    if (scene == nullptr) {
-        std::string why = importer->GetErrorString();
-        while (!why.empty() && (why.back() == '\n' || why.back() == ' '))
-            why.pop_back();
-        return {std::nullopt, "the general importer cannot read it: " + why};
+    std::string error;
+    const AssimpLibrary* assimp = LoadAssimpLibrary(error);
+    if (assimp == nullptr)
+        return {std::nullopt, "the general importer is not installed (Debian libassimp5): " + error};
+    const aiScene* scene = nullptr;
+    {
+        // Triangles only, each mesh of one primitive kind, and the
+        // importer's own check of what it built (indices within the meshes).
+        std::lock_guard<std::mutex> hold(ImportLock());
+        scene = assimp->aiImportFile(path.string().c_str(), aiProcess_Triangulate | aiProcess_SortByPType |
+                                                                aiProcess_ValidateDataStructure);
+        if (scene == nullptr)
+            error = assimp->aiGetErrorString();
     }
-    ModelScene model = AssimpReader(*scene, path.parent_path().empty() ? "." : path.parent_path()).Read();
-    model.keepAlive.push_back(importer);
+    if (scene == nullptr) {
+        while (!error.empty() && (error.back() == '\n' || error.back() == ' '))
+            error.pop_back();
+        return {std::nullopt, "the general importer cannot read it: " + error};
+    }
+    std::shared_ptr<const aiScene> held(scene, [assimp](const aiScene* s) { assimp->aiReleaseImport(s); });
+    ModelScene model = AssimpReader(*assimp, *scene, path.parent_path().empty() ? "." : path.parent_path()).Read();
+    model.keepAlive.push_back(std::const_pointer_cast<aiScene>(held));
     return {std::move(model), {}};
 }
 
 bool AssimpReadsExtension(const std::string& extension)
 {
-    Assimp::Importer importer;
-    return !extension.empty() && importer.IsExtensionSupported(extension);
+    std::string error;
+    const AssimpLibrary* assimp = LoadAssimpLibrary(error);
+    return assimp != nullptr && !extension.empty() && assimp->aiIsExtensionSupported(extension.c_str()) == AI_TRUE;
 }
 
 std::string AssimpExtensionList()
 {
-    Assimp::Importer importer;
-    std::string all;
-    importer.GetExtensionList(all);
+    std::string error;
+    const AssimpLibrary* assimp = LoadAssimpLibrary(error);
+    if (assimp == nullptr)
+        return "(none: " + error + ")";
+    aiString extensions;
+    assimp->aiGetExtensionList(&extensions);
+    const std::string all = extensions.C_Str();
     // glTF and OBJ are read by the tool itself.
     std::string list;
     size_t start = 0;
@@ -286,7 +318,7 @@ std::string AssimpExtensionList()
             end = all.size();
         const std::string pattern = all.substr(start, end - start);
         if (pattern != "*.glb" && pattern != "*.gltf" && pattern != "*.obj")
-            list += (list.empty() ? "" : " ") + pattern.substr(pattern.rfind('.'));
+            list += (list.empty() ? "" : " ") + pattern.substr(1);
         start = end + 1;
     }
     return list;
