@@ -70,7 +70,8 @@ class KvdFailureTest : public testing::TestWithParam<FailureCase> {};
 std::string Substitute(std::string text, const TempFolder& folder)
 {
     for (auto [key, value] : {std::pair<std::string, std::string>{"IN", folder / "in.kvd"},
-                              {"OUT", folder / "out.glb"}, {"DIR", folder.path().string()}}) {
+                              {"OUT", folder / "out.glb"}, {"PICTURE", folder / "out.png"},
+                              {"DIR", folder.path().string()}}) {
         for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size()))
             text.replace(at, key.size(), Quote(value));
     }
@@ -86,7 +87,8 @@ TEST_P(KvdFailureTest, ExitsWithItsCodeAndLeavesNoHalfWrittenOutput)
     const ToolRun run = RunKvd(folder.path(), Substitute(c.arguments, folder));
     EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
     EXPECT_NE(run.err.find(c.errorText), std::string::npos) << run.err;
-    EXPECT_EQ(std::filesystem::exists(folder / "out.glb"), c.outputWritten);
+    EXPECT_EQ(std::filesystem::exists(folder / "out.glb") || std::filesystem::exists(folder / "out.png"),
+              c.outputWritten);
     EXPECT_FALSE(HasPartialFiles(folder));
 }
 
@@ -106,20 +108,21 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"body_cut", kHouse.substr(0, kHouse.size() - 700), "convert IN OUT", 3,
                     "what was read before the damage is kept", true},
         FailureCase{"info_body_cut", kHouse.substr(0, kHouse.size() - 700), "info IN", 3, "damaged", false},
-        FailureCase{"unknown_extension", kHouse, "convert IN DIR/out.xyz", 2, ".glb, .gltf or .obj", false},
+        FailureCase{"unknown_extension", kHouse, "convert IN DIR/out.xyz", 2, ".glb, .gltf, .obj or .kvd", false},
         FailureCase{"missing_operand", kHouse, "convert IN", 2, "OUT", false},
         FailureCase{"no_verb", "", "", 2, "", false},
         FailureCase{"unwritable_output", kHouse, "convert IN DIR/no/such/folder/out.glb", 4, "cannot write",
                     false},
-        // kvd render: the same codes; OUT holds the picture whatever its name.
-        FailureCase{"render_missing_file", "", "render IN OUT", 1, "cannot open", false},
-        FailureCase{"render_body_cut", kHouse.substr(0, kHouse.size() - 700), "render IN OUT", 3,
+        // kvd render: the same codes; PICTURE is a .png name.
+        FailureCase{"render_missing_file", "", "render IN PICTURE", 1, "cannot open", false},
+        FailureCase{"render_body_cut", kHouse.substr(0, kHouse.size() - 700), "render IN PICTURE", 3,
                     "what was read before the damage is kept", true},
+        FailureCase{"render_not_a_picture_name", kHouse, "render IN OUT", 2, ".png, .jpg or .jpeg", false},
         FailureCase{"render_unwritable_output", kHouse, "render IN DIR/no/such/folder/out.png", 4, "cannot write",
                     false},
-        FailureCase{"render_no_such_camera", kHouse, "render --camera 2 IN OUT", 2, "there is no camera 2", false},
-        FailureCase{"render_bad_size", kHouse, "render --size 800 IN OUT", 2, "WxH", false},
-        FailureCase{"render_too_large", kHouse, "render --size 5000x10 IN OUT", 2, "WxH", false},
+        FailureCase{"render_no_such_camera", kHouse, "render --camera 2 IN PICTURE", 2, "there is no camera 2", false},
+        FailureCase{"render_bad_size", kHouse, "render --size 800 IN PICTURE", 2, "WxH", false},
+        FailureCase{"render_too_large", kHouse, "render --size 5000x10 IN PICTURE", 2, "WxH", false},
         FailureCase{"convert_many_without_folder", kHouse, "convert IN IN OUT", 2, "-o OUTDIR", false},
         // A .glb counts its bytes in 32 bits; a small limit stands in for 4 GiB.
         FailureCase{"glb_too_large", kHouse, "convert --max-glb-bytes 2000 IN OUT", 4,
