@@ -3,6 +3,16 @@
 #include <algorithm>
 #include <cctype>
 
+#include "tools/models/LosslessEncoders.h"
+
+// The tool's one image path: the kind told by the bytes, the structure
+// checked whole against the limits, the pixels decoded by that kind's
+// decoder alone.
+#if __has_include("tools/image/ImageDecoder.h")
+#include "tools/image/ImageDecoder.h"
+#define KVD_HOST_IMAGES_DECODED 1
+#endif
+
 namespace {
 
 std::optional<HostImageKind> KindOfBytes(std::span<const uint8_t> bytes)
@@ -26,6 +36,21 @@ const char* ExtensionOf(HostImageKind kind)
     }
 }
 
+HostImage AsItIs(std::span<const uint8_t> bytes, HostImageKind kind)
+{
+    HostImage image;
+    image.bytes.assign(bytes.begin(), bytes.end());
+    image.extension = ExtensionOf(kind);
+    return image;
+}
+
+HostImage Failed(std::string error)
+{
+    HostImage image;
+    image.error = std::move(error);
+    return image;
+}
+
 }  // namespace
 
 std::optional<HostImageKind> HostKindOfName(const std::string& name)
@@ -45,15 +70,44 @@ std::optional<HostImageKind> HostKindOfName(const std::string& name)
     return std::nullopt;
 }
 
-HostImage PrepareHostImage(std::span<const uint8_t> bytes, HostImageKind kind)
+HostImage PrepareHostImage(std::span<const uint8_t> bytes, HostImageKind wanted)
 {
-    HostImage image;
-    const std::optional<HostImageKind> is = KindOfBytes(bytes);
-    if (is && (kind == HostImageKind::AsItIs || kind == *is)) {
-        image.bytes.assign(bytes.begin(), bytes.end());
-        image.extension = ExtensionOf(*is);
-        return image;
+#ifdef KVD_HOST_IMAGES_DECODED
+    const ImageCheck check = CheckImage(bytes);
+    if (!check.ok())
+        return Failed(check.error);
+    const std::optional<HostImageKind> own = KindOfBytes(bytes);
+    if (own && (wanted == HostImageKind::AsItIs || wanted == *own)) {
+        // A JPEG passed its check whole, to its end; BMP and TIFF are decoded
+        // once, so that what the host gets is an image the tool can read.
+        if (*own != HostImageKind::Jpeg) {
+            const ImageCheck verified = VerifyImage(bytes);
+            if (!verified.ok())
+                return Failed(verified.error);
+        }
+        return AsItIs(bytes, *own);
     }
-    image.error = "not a JPEG, BMP or TIFF image";
+    // A .jpg name over other bytes was so in the source too: they stay as
+    // they were, under that name (no lossy re-encoding).
+    if (wanted == HostImageKind::Jpeg)
+        return AsItIs(bytes, HostImageKind::Jpeg);
+    const DecodeOutcome decoded = DecodeCheckedImage(bytes, check.layout);
+    if (!decoded.ok())
+        return Failed(decoded.error);
+    const DecodedImage& pixels = decoded.image;
+    const HostImageKind target = wanted == HostImageKind::Tiff ? HostImageKind::Tiff : HostImageKind::Bmp;
+    HostImage image;
+    image.bytes = target == HostImageKind::Tiff
+                      ? EncodeTiff(pixels.pixels.data(), pixels.width, pixels.height, pixels.channels)
+                      : EncodeBmp(pixels.pixels.data(), pixels.width, pixels.height, pixels.channels);
+    if (image.bytes.empty())
+        return Failed("the picture cannot be encoded");
+    image.extension = ExtensionOf(target);
     return image;
+#else
+    const std::optional<HostImageKind> own = KindOfBytes(bytes);
+    if (own && (wanted == HostImageKind::AsItIs || wanted == *own))
+        return AsItIs(bytes, *own);
+    return Failed("not a JPEG, BMP or TIFF image");
+#endif
 }
