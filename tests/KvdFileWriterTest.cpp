@@ -136,7 +136,7 @@ TEST(KvdFileWriter, TreesTheFormatCannotCountArriveWhole)
         {"a group of 257", 0, 257, 0, true, false},
         {"a group of 256", 0, 256, 0, false, false},
         {"70000 top-level meshes", 70000, 0, 0, true, false},
-        {"a group of 131327", 0, 131327, 0, true, false},
+        {"a group of 65535 + 257", 0, 65792, 0, true, false},
         {"300 levels deep", 0, 0, 300, false, true},
     };
     for (const Case& c : cases) {
