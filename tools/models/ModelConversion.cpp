@@ -43,7 +43,7 @@ ModelConversionReport ConvertModelToKvd(const std::filesystem::path& in, ModelKi
     }
     PlaceCameras(model, axes);
     const std::filesystem::path folder = out.parent_path().empty() ? "." : out.parent_path();
-    const std::vector<ImageFile> images = PlaceModelImages(model, folder);
+    const std::vector<ImageFile> images = PlaceModelImages(model, folder, out.stem().string());
 
     auto finish = [&](ModelConversionOutcome outcome, std::string error) {
         report.outcome = outcome;

@@ -76,7 +76,7 @@ std::optional<ModelImage> LoadModelImage(const fs::path& folder, const std::stri
     return std::nullopt;
 }
 
-std::vector<ImageFile> PlaceModelImages(ModelScene& model, const fs::path& folder)
+std::vector<ImageFile> PlaceModelImages(ModelScene& model, const fs::path& folder, const std::string& stem)
 {
     std::vector<ImageFile> files;
     std::set<std::string> taken;   // lower case
@@ -133,7 +133,7 @@ std::vector<ImageFile> PlaceModelImages(ModelScene& model, const fs::path& folde
                 written[key] = "";
                 continue;
             }
-            fileName = wanted.empty() ? SafeStem(image.name) + prepared.extension : wanted;
+            fileName = wanted.empty() ? SafeStem(stem) + "_" + SafeStem(image.name) + prepared.extension : wanted;
             fileName = claim(fileName, prepared.bytes);
             files.push_back({fileName, std::move(prepared.bytes)});
             written[key] = fileName;

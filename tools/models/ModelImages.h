@@ -22,8 +22,11 @@ struct ImageFile {
 };
 
 // Makes each image the materials use into a file the host shows (JPEG, BMP
-// and TIFF as they are, every other kind re-encoded), names it uniquely
-// within folder (never one of the model's own source images), and points the
-// materials' maps at it. An image that cannot be read is left out, with a
-// warning in model.
-std::vector<ImageFile> PlaceModelImages(ModelScene& model, const std::filesystem::path& folder);
+// and TIFF as they are, every other kind re-encoded), names it after the
+// output (stem: "chair" gives chair_wood.bmp, so the outputs of a batch into
+// one folder never share an image's name) uniquely within folder (never one
+// of the model's own source images), and points the materials' maps at it.
+// A name the source stored (a scene written by kvd convert) is kept as it
+// was. An image that cannot be read is left out, with a warning in model.
+std::vector<ImageFile> PlaceModelImages(ModelScene& model, const std::filesystem::path& folder,
+                                        const std::string& stem);
