@@ -131,6 +131,11 @@ std::vector<HostileCase> HostileCases()
     TwoMeshes shortTranslation;   // found by the fuzzer: tinygltf takes any length
     shortTranslation.nodes = R"([{"name":"a","mesh":0,"translation":[1]},{"name":"b","mesh":1,"rotation":[0,0]}])";
     cases.push_back({"transform parts of the wrong length", shortTranslation.Json(), ".gltf", 3, "wrong length", true});
+    std::string missingView = TwoMeshes().Json();   // found by the fuzzer: a view past the list, read nothing of
+    missingView.replace(missingView.find(R"({"bufferView":0,"componentType":5126,"count":3,)"),
+                        std::strlen(R"({"bufferView":0,"componentType":5126,"count":3,)"),
+                        R"({"bufferView":9,"componentType":5126,"count":0,)");
+    cases.push_back({"an empty accessor of a view that is not there", missingView, ".gltf", 3, "which is not there", true});
     TwoMeshes tooMany;
     tooMany.countA = "1000000000";
     cases.push_back({"a count larger than the file", tooMany.Json(), ".gltf", 3, "more than its buffer view holds", true});

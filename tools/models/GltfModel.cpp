@@ -486,24 +486,24 @@ private:
         return folder_ / relative;
     }
 
-    // The bytes of a buffer view, or an empty span (with the damage said)
-    // when it does not lie within its buffer.
-    std::span<const uint8_t> ViewBytes(int index, const std::string& user)
+    // The bytes of a buffer view, or nothing (with the damage said) when it
+    // is not there or does not lie within its buffer.
+    std::optional<std::span<const uint8_t>> ViewBytes(int index, const std::string& user)
     {
         if (index < 0 || static_cast<size_t>(index) >= gltf_.bufferViews.size()) {
             model_.Damage(user + " names buffer view " + std::to_string(index) + ", which is not there");
-            return {};
+            return std::nullopt;
         }
         const tinygltf::BufferView& view = gltf_.bufferViews[static_cast<size_t>(index)];
         if (view.buffer < 0 || static_cast<size_t>(view.buffer) >= buffers_.size() ||
             buffers_[static_cast<size_t>(view.buffer)].empty()) {
             model_.Damage(user + " reads buffer " + std::to_string(view.buffer) + ", which cannot be read");
-            return {};
+            return std::nullopt;
         }
         const std::span<const uint8_t> buffer = buffers_[static_cast<size_t>(view.buffer)];
         if (view.byteOffset > buffer.size() || view.byteLength > buffer.size() - view.byteOffset) {
             model_.Damage(user + " reads buffer view " + std::to_string(index) + ", which runs past its buffer");
-            return {};
+            return std::nullopt;
         }
         return buffer.subspan(view.byteOffset, view.byteLength);
     }
@@ -557,9 +557,12 @@ private:
             }
             return data;
         }
-        const std::span<const uint8_t> view = ViewBytes(accessor.bufferView, what);
-        if (view.empty() && !(accessor.count == 0))
+        // A view that is not there, or runs past its buffer, is damage even
+        // for an accessor that reads nothing of it.
+        const std::optional<std::span<const uint8_t>> found = ViewBytes(accessor.bufferView, what);
+        if (!found)
             return std::nullopt;
+        const std::span<const uint8_t> view = *found;
         const uint64_t elementSize = uint64_t(componentSize) * uint64_t(data.components);
         const int viewStride = gltf_.bufferViews[static_cast<size_t>(accessor.bufferView)].byteStride;
         data.stride = viewStride > 0 ? static_cast<uint64_t>(viewStride) : elementSize;
@@ -730,11 +733,11 @@ private:
         const json& uri = Member(entry, "uri");
         std::optional<ModelImage> image;
         if (view.is_number_integer()) {
-            const std::span<const uint8_t> bytes = ViewBytes(view.get<int>(), what);
-            if (bytes.empty())
+            const std::optional<std::span<const uint8_t>> bytes = ViewBytes(view.get<int>(), what);
+            if (!bytes || bytes->empty())
                 return std::nullopt;
             ModelImage made;
-            made.bytes.assign(bytes.begin(), bytes.end());
+            made.bytes.assign(bytes->begin(), bytes->end());
             made.name = name.is_string() ? name.get<std::string>() : "image" + std::to_string(index);
             made.origin = what + " of the document";
             image = std::move(made);
