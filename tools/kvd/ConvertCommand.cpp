@@ -165,7 +165,8 @@ bool IsKvdPath(const std::string& path)
     return extension == ".kvd";
 }
 
-int ConvertModel(const std::string& file, const std::string& out, const ConvertOptions& options, JobOutput& output)
+int ConvertModel(const std::string& file, const std::string& out, const ConvertOptions& options, bool batch,
+                 JobOutput& output)
 {
     const std::optional<ModelKind> kind = ModelKindOf(file);
     if (!kind) {
@@ -179,8 +180,11 @@ int ConvertModel(const std::string& file, const std::string& out, const ConvertO
     axes.keepAxes = options.keepAxes;
     axes.scale = options.scale;
     ModelConversionReport report;
+    std::unique_ptr<TerminalProgressBar> bar;
+    if (ShowsProgress(file, options.quiet || batch))
+        bar = std::make_unique<TerminalProgressBar>(stderr);
     try {
-        report = ConvertModelToKvd(file, *kind, out, axes);
+        report = ConvertModelToKvd(file, *kind, out, axes, bar.get());
     } catch (const std::bad_alloc&) {
         return ReportOutOfMemory(file, "converting " + file, kModelConvertMemory, output);
     }
@@ -216,7 +220,7 @@ int ConvertFile(const std::string& file, const std::string& out, const ConvertOp
                 JobOutput& output)
 {
     if (IsKvdPath(out))
-        return ConvertModel(file, out, options, output);
+        return ConvertModel(file, out, options, batch, output);
     const std::optional<OutputFormat> format = FormatFromPath(out);
     if (!format) {
         output.Err("kvd: %s: the output must end in .glb, .gltf, .obj or .kvd\n", out.c_str());

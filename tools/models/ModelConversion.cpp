@@ -1,8 +1,10 @@
 #include "tools/models/ModelConversion.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "tools/export/ReplacingFile.h"
+#include "tools/scene/ImportProgress.h"
 #include "tools/export/TemporaryFile.h"
 #include "tools/models/ModelCameras.h"
 #include "tools/models/ModelFeed.h"
@@ -21,10 +23,27 @@ private:
     TemporaryFile& file_;
 };
 
+// The writer's bytes out of what the geometry takes (12 bytes a point and a
+// triangle; the rest of a scene is small beside it).
+class WrittenBytes final : public kvdfile::WriteProgress {
+public:
+    WrittenBytes(ProgressSink& sink, const ModelScene& model) : sink_(sink)
+    {
+        for (const MeshInstance& instance : model.instances)
+            total_ += 12 * (instance.mesh->pointCount() + instance.mesh->triangleCount());
+    }
+    void Written(uint64_t bytes) override { sink_.Update(std::min(bytes, total_), total_); }
+
+private:
+    ProgressSink& sink_;
+    uint64_t total_ = 1;
+};
+
 }  // namespace
 
 ModelConversionReport ConvertModelToKvd(const std::filesystem::path& in, ModelKind kind,
-                                        const std::filesystem::path& out, const AxisOptions& axes)
+                                        const std::filesystem::path& out, const AxisOptions& axes,
+                                        ProgressSink* progress)
 {
     ModelConversionReport report;
     ModelReadResult read = ReadModel(in, kind);
@@ -61,7 +80,12 @@ ModelConversionReport ConvertModelToKvd(const std::filesystem::path& in, ModelKi
         return finish(ModelConversionOutcome::CannotWrite, file.error());
     TemporaryFileOutput output(file);
     ModelFeed feed(model, axes);
-    report.written = kvdfile::WriteKvdScene(model.scene, feed, output);
+    std::optional<WrittenBytes> written;
+    if (progress != nullptr)
+        written.emplace(*progress, model);
+    report.written = kvdfile::WriteKvdScene(model.scene, feed, output, written ? &*written : nullptr);
+    if (progress != nullptr)
+        progress->Finish();
     if (!report.written.written)
         return finish(ModelConversionOutcome::CannotWrite, report.written.error);
     if (!file.Flush())

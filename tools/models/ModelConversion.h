@@ -30,5 +30,10 @@ struct ModelConversionReport {
     kvdfile::WriteResult written;        // counts and the writer's notes
 };
 
+class ProgressSink;
+
+// progress, when given, hears of the bytes written out of about as many as
+// the scene's geometry takes.
 ModelConversionReport ConvertModelToKvd(const std::filesystem::path& in, ModelKind kind,
-                                        const std::filesystem::path& out, const AxisOptions& axes);
+                                        const std::filesystem::path& out, const AxisOptions& axes,
+                                        ProgressSink* progress = nullptr);
