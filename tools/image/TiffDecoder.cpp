@@ -123,12 +123,14 @@ DecodedImage FromRaster(const std::vector<uint32_t>& raster, int width, int heig
     DecodedImage image{width, height, opaque ? 3 : 4, {}};
     image.pixels.resize(raster.size() * size_t(image.channels));
     uint8_t* out = image.pixels.data();
+    // libtiff hands colours premultiplied by alpha; PNG holds them apart.
     for (uint32_t pixel : raster) {
-        *out++ = static_cast<uint8_t>(TIFFGetR(pixel));
-        *out++ = static_cast<uint8_t>(TIFFGetG(pixel));
-        *out++ = static_cast<uint8_t>(TIFFGetB(pixel));
+        const uint32_t alpha = TIFFGetA(pixel);
+        for (uint32_t colour : {TIFFGetR(pixel), TIFFGetG(pixel), TIFFGetB(pixel)})
+            *out++ = static_cast<uint8_t>(alpha == 255 || alpha == 0 ? colour
+                                                                     : std::min<uint32_t>(255, (colour * 255 + alpha / 2) / alpha));
         if (!opaque)
-            *out++ = static_cast<uint8_t>(TIFFGetA(pixel));
+            *out++ = static_cast<uint8_t>(alpha);
     }
     return image;
 }
