@@ -306,12 +306,14 @@ Bytes Psd(const ImageSpec& spec)
     Be32(out, 0);
     Be32(out, 0);
     Be16(out, 0);
+    // The merged picture holds partly transparent colours blended on white.
     for (int c = 0; c < channels; ++c) {
         for (int y = 0; y < data.height; ++y) {
             for (int x = 0; x < data.width; ++x) {
                 uint8_t rgba[4];
                 TrueColourAt(x, y, rgba);
-                out.push_back(rgba[c]);
+                const int alpha = spec.alpha ? rgba[3] : 255;
+                out.push_back(c == 3 ? rgba[3] : uint8_t((rgba[c] * alpha + 255 * (255 - alpha) + 127) / 255));
             }
         }
     }

@@ -137,15 +137,14 @@ void ExpectedPixel(const ImageCase& c, int x, int y, uint8_t rgba[4])
 }
 
 // How far a sample may be off: colours under partial alpha go through a
-// premultiplied form in the TIFF decoder (rounded) and are taken off a white
-// matte in the PSD decoder.
+// premultiplied form in the TIFF decoder, and in a PSD are stored blended
+// on white (both rounded).
 int Tolerance(const ImageCase& c, const uint8_t want[4], int sample)
 {
     if (sample == 3 || want[3] == 255)
         return 0;
-    if (c.kind == ImageKind::Psd)
-        return 255;
-    return c.kind == ImageKind::Tiff ? 255 / std::max<int>(want[3], 1) + 1 : 0;
+    const bool blended = c.kind == ImageKind::Tiff || c.kind == ImageKind::Psd;
+    return blended ? 255 / std::max<int>(want[3], 1) + 1 : 0;
 }
 
 class HostileImageTest : public ::testing::TestWithParam<ImageCase> {};

@@ -5,6 +5,7 @@
 
 #include "tools/image/ImageLimits.h"
 #include "tools/image/ImageStructure.h"
+#include "tools/image/PsdDecoder.h"
 #include "tools/image/StbDecoder.h"
 #include "tools/image/TiffDecoder.h"
 
@@ -78,8 +79,9 @@ DecodeOutcome DecodeImage(std::span<const uint8_t> bytes)
 DecodeOutcome DecodeCheckedImage(std::span<const uint8_t> bytes, const ImageLayout& checked)
 {
     ImageLayout layout = checked;
-    DecodeOutcome outcome =
-        layout.kind == ImageKind::Tiff ? ReadTiff(bytes, layout, true) : DecodeWithStb(bytes, layout);
+    DecodeOutcome outcome = layout.kind == ImageKind::Tiff  ? ReadTiff(bytes, layout, true)
+                            : layout.kind == ImageKind::Psd ? DecodePsd(bytes)
+                                                            : DecodeWithStb(bytes, layout);
     if (!outcome.ok())
         outcome.error = WithKind(layout.kind, outcome.error);
     return outcome;

@@ -77,7 +77,6 @@ void* BudgetReallocate(void* pointer, size_t size)
 #define STBI_ONLY_BMP
 #define STBI_ONLY_TGA
 #define STBI_ONLY_GIF
-#define STBI_ONLY_PSD
 #define STBI_MAX_DIMENSIONS 8192
 #define STBI_MALLOC(size) BudgetAllocate(size)
 #define STBI_REALLOC_SIZED(pointer, oldSize, newSize) BudgetReallocate(pointer, newSize)

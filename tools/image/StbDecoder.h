@@ -1,4 +1,4 @@
-// The decoder of PNG, JPEG, BMP, TGA, GIF and PSD files: stb_image, compiled
+// The decoder of PNG, JPEG, BMP, TGA and GIF files: stb_image, compiled
 // into this unit with only those decoders, no file access, and every
 // allocation it makes counted against a budget and zero-filled.
 #pragma once
