@@ -19,11 +19,11 @@ inline constexpr long long kMaxImagePixels = 8192ll * 8192ll;
 inline constexpr std::size_t kMaxDecodedBytes = static_cast<std::size_t>(kMaxImagePixels) * 4;
 
 // What a decoder may hold at once beyond the pixels it hands back: working
-// buffers of up to twice the decoded picture (a GIF decoder keeps the canvas,
+// buffers of up to three times the decoded picture (a GIF decoder keeps the canvas,
 // its background and a history of one byte a pixel; a JPEG decoder its
 // component planes) plus this much for tables and rows.
 inline constexpr std::size_t kDecoderSlackBytes = 16u << 20;
-inline constexpr std::size_t kDecoderWorkFactor = 2;
+inline constexpr std::size_t kDecoderWorkFactor = 3;
 
 // Progressive JPEG: each scan is a pass over the picture, so their number
 // bounds the work. Encoders write about ten.

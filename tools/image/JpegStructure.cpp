@@ -35,6 +35,24 @@ unsigned long long SkipEntropyCoded(ByteCursor& in, std::span<const uint8_t> byt
     return at - start;
 }
 
+// Each Huffman table of a DHT segment: its class and slot in range, and at
+// most 256 codes, all present. (A decoder that trusts the counts writes past
+// its tables.)
+bool HuffmanTablesValid(ByteCursor& segment)
+{
+    while (segment.ok() && segment.remaining() > 0) {
+        const uint8_t slot = segment.U8();
+        if ((slot >> 4) > 1 || (slot & 15) > 3)
+            return false;
+        unsigned codes = 0;
+        for (int length = 0; length < 16; ++length)
+            codes += segment.U8();
+        if (codes > 256 || !segment.Skip(codes))
+            return false;
+    }
+    return segment.ok();
+}
+
 }  // namespace
 
 std::string CheckJpegStructure(std::span<const uint8_t> bytes, ImageLayout& layout)
@@ -84,6 +102,9 @@ std::string CheckJpegStructure(std::span<const uint8_t> bytes, ImageLayout& layo
                 return "damaged (its frame header is cut short)";
             if (std::string why = CheckPictureSize(width, height); !why.empty())
                 return why;
+        } else if (marker == kDht) {
+            if (!HuffmanTablesValid(segment))
+                return "damaged (a Huffman table is not valid)";
         } else if (IsOtherFrame(marker)) {
             return "a JPEG coding the tool does not read (lossless, hierarchical or arithmetic)";
         } else if (marker == kSos) {

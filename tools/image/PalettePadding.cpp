@@ -15,8 +15,8 @@ void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t value, bool bigEndian
 
 void AppendU32Be(std::vector<uint8_t>& out, uint32_t value)
 {
-    out.resize(out.size() + 4);
-    PutU32(out, out.size() - 4, value, true);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<uint8_t>(value >> shift));
 }
 
 }  // namespace
@@ -61,7 +61,7 @@ std::vector<uint8_t> PngWithFullPalette(std::span<const uint8_t> bytes)
             AppendU32Be(out, 768);
             const size_t typeAt = out.size();
             out.insert(out.end(), bytes.begin() + std::ptrdiff_t(start + 4), bytes.begin() + std::ptrdiff_t(start + 8 + length));
-            out.resize(typeAt + 4 + 768, 0);
+            out.insert(out.end(), 768 - length, uint8_t{0});
             AppendU32Be(out, static_cast<uint32_t>(crc32(0, out.data() + typeAt, 4 + 768)));
             out.insert(out.end(), bytes.begin() + std::ptrdiff_t(in.position()), bytes.end());
             return out;
