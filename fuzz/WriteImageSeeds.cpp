@@ -30,6 +30,8 @@ int main(int argc, char** argv)
         {"palette16", {7, 2, 16, false}},
         {"palette256", {16, 16, 256, false}},
         {"tall", {1, 9, 0, false}},
+        {"packed", {40, 3, 0, false, true}},
+        {"packed-alpha", {3, 5, 0, true, true}},
     };
     const ImageKind kinds[] = {ImageKind::Png, ImageKind::Jpeg, ImageKind::Bmp, ImageKind::Tga,
                                ImageKind::Gif, ImageKind::Psd, ImageKind::Tiff};

@@ -188,11 +188,40 @@ Bytes Bmp(const ImageSpec& spec)
     return out;
 }
 
+// Run-length packets over pixels of pixelBytes: a run of two where two
+// neighbours are equal, literal packets of up to 128 otherwise.
+Bytes TgaPackets(const Bytes& pixels, size_t pixelBytes)
+{
+    Bytes out;
+    const size_t count = pixels.size() / pixelBytes;
+    const auto same = [&](size_t a, size_t b) {
+        return std::equal(pixels.begin() + long(a * pixelBytes), pixels.begin() + long((a + 1) * pixelBytes),
+                          pixels.begin() + long(b * pixelBytes));
+    };
+    size_t at = 0;
+    while (at < count) {
+        if (at + 1 < count && same(at, at + 1)) {
+            out.push_back(0x81);
+            out.insert(out.end(), pixels.begin() + long(at * pixelBytes), pixels.begin() + long((at + 1) * pixelBytes));
+            at += 2;
+            continue;
+        }
+        size_t n = 1;
+        while (at + n < count && n < 128 && !(at + n + 1 < count && same(at + n, at + n + 1)))
+            ++n;
+        out.push_back(uint8_t(n - 1));
+        out.insert(out.end(), pixels.begin() + long(at * pixelBytes), pixels.begin() + long((at + n) * pixelBytes));
+        at += n;
+    }
+    return out;
+}
+
 Bytes Tga(const ImageSpec& spec)
 {
     const DataSize data = DataFor(spec);
     const bool palette = spec.paletteEntries > 0;
-    Bytes out = {0, uint8_t(palette ? 1 : 0), uint8_t(palette ? 1 : 2)};
+    const uint8_t type = uint8_t((palette ? 1 : 2) + (spec.packed ? 8 : 0));
+    Bytes out = {0, uint8_t(palette ? 1 : 0), type};
     Le16(out, 0);
     Le16(out, spec.paletteEntries);
     out.push_back(palette ? 24 : 0);
@@ -206,18 +235,21 @@ Bytes Tga(const ImageSpec& spec)
         PaletteEntry(i, rgb);
         out.insert(out.end(), {rgb[2], rgb[1], rgb[0]});
     }
+    Bytes pixels;
     for (int y = 0; y < data.height; ++y) {
         for (int x = 0; x < data.width; ++x) {
             uint8_t rgba[4];
             TrueColourAt(x, y, rgba);
             if (palette)
-                out.push_back(IndexAt(x, y));
+                pixels.push_back(IndexAt(x, y));
             else
-                out.insert(out.end(), {rgba[2], rgba[1], rgba[0]});
+                pixels.insert(pixels.end(), {rgba[2], rgba[1], rgba[0]});
             if (!palette && spec.alpha)
-                out.push_back(rgba[3]);
+                pixels.push_back(rgba[3]);
         }
     }
+    const Bytes coded = spec.packed ? TgaPackets(pixels, palette ? 1 : spec.alpha ? 4 : 3) : pixels;
+    out.insert(out.end(), coded.begin(), coded.end());
     return out;
 }
 
@@ -305,18 +337,44 @@ Bytes Psd(const ImageSpec& spec)
     Be32(out, 0);
     Be32(out, 0);
     Be32(out, 0);
-    Be16(out, 0);
+    Be16(out, spec.packed ? 1 : 0);
     // The merged picture holds partly transparent colours blended on white.
+    std::vector<Bytes> rows;
     for (int c = 0; c < channels; ++c) {
         for (int y = 0; y < data.height; ++y) {
+            Bytes row;
             for (int x = 0; x < data.width; ++x) {
                 uint8_t rgba[4];
                 TrueColourAt(x, y, rgba);
                 const int alpha = spec.alpha ? rgba[3] : 255;
-                out.push_back(c == 3 ? rgba[3] : uint8_t((rgba[c] * alpha + 255 * (255 - alpha) + 127) / 255));
+                row.push_back(c == 3 ? rgba[3] : uint8_t((rgba[c] * alpha + 255 * (255 - alpha) + 127) / 255));
             }
+            rows.push_back(row);
         }
     }
+    if (spec.packed) {
+        // Each row as PackBits: its first byte repeated once (a run of
+        // two covering the first two bytes where they are equal), then
+        // literal packets of up to 128.
+        for (Bytes& row : rows) {
+            Bytes packed;
+            size_t at = 0;
+            if (row.size() >= 2 && row[0] == row[1]) {
+                packed.insert(packed.end(), {uint8_t(257 - 2), row[0]});
+                at = 2;
+            }
+            for (; at < row.size(); at += 128) {
+                const size_t n = std::min<size_t>(128, row.size() - at);
+                packed.push_back(uint8_t(n - 1));
+                packed.insert(packed.end(), row.begin() + long(at), row.begin() + long(at + n));
+            }
+            row = packed;
+        }
+        for (const Bytes& row : rows)
+            Be16(out, static_cast<long long>(row.size()));
+    }
+    for (const Bytes& row : rows)
+        out.insert(out.end(), row.begin(), row.end());
     return out;
 }
 

@@ -21,6 +21,8 @@ struct ImageSpec {
     // running over 0..255. 0: true colour.
     int paletteEntries = 0;
     bool alpha = false;
+    // TGA and PSD: run-length (PackBits) coded, in runs and literal packets.
+    bool packed = false;
 };
 
 // The file; empty for a kind that cannot hold the spec (a TIFF palette).

@@ -93,6 +93,13 @@ std::vector<ImageCase> AllCases()
             add("negative_height", {4, -1, 0, false}, Outcome::Refused, "picture too large");
         if (kind == ImageKind::Png || kind == ImageKind::Bmp || kind == ImageKind::Tga || kind == ImageKind::Gif)
             add("palette_past_end", {8, 8, 2, false}, Outcome::Decoded, "");
+        if (kind == ImageKind::Tga || kind == ImageKind::Psd) {
+            add("packed", {40, 3, 0, false, true}, Outcome::Decoded, "");
+            add("packed_alpha", {3, 5, 0, true, true}, Outcome::Decoded, "");
+            if (kind == ImageKind::Tga)
+                add("packed_palette_past_end", {8, 8, 2, false, true}, Outcome::Decoded, "");
+            add("packed_declared_65535", {65535, 65535, 0, false, true}, Outcome::Refused, "picture too large");
+        }
         std::vector<uint8_t> cut = MakeImage(kind, {5, 3, 0, false});
         cut.resize(cut.size() / 2);
         cases.push_back({prefix + "cut_in_half", cut, Outcome::Refused, "", kind, {}});

@@ -27,15 +27,7 @@ unsigned char* ZlibCompress(unsigned char* data, int length, int* outLength, int
 #define STB_IMAGE_WRITE_STATIC
 #define STBI_WRITE_NO_STDIO
 #define STBIW_ZLIB_COMPRESS ZlibCompress
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wpedantic"
 #include <stb/stb_image_write.h>
-#pragma GCC diagnostic pop
 
 namespace {
 // One filter for every row (Paeth, good on photographs and flat areas

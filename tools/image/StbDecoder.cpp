@@ -81,16 +81,7 @@ void* BudgetReallocate(void* pointer, size_t size)
 #define STBI_MALLOC(size) BudgetAllocate(size)
 #define STBI_REALLOC_SIZED(pointer, oldSize, newSize) BudgetReallocate(pointer, newSize)
 #define STBI_FREE(pointer) BudgetFree(pointer)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wunused-but-set-variable"
-#pragma GCC diagnostic ignored "-Wpedantic"
 #include <stb/stb_image.h>
-#pragma GCC diagnostic pop
 
 static_assert(STBI_MAX_DIMENSIONS == kMaxImageSide);
 

@@ -27,10 +27,17 @@ std::string CheckTgaStructure(std::span<const uint8_t> bytes, ImageLayout& layou
     const unsigned long long pixelBytes = (bits + 7u) / 8;
     const unsigned long long pixels = static_cast<unsigned long long>(width) * height;
     if (type >= 8) {
-        // A run-length packet is a count byte and one pixel for up to 128.
-        if (std::string why = CheckPlausibleData(in.remaining(), (pixels + 127) / 128 * (1 + pixelBytes), 1);
-            !why.empty())
-            return why;
+        // Packets of up to 128 pixels: a count byte, then one pixel for the
+        // whole run or each pixel in turn. Walked to the last pixel, so a
+        // file cut short is refused rather than decoded with a black end.
+        unsigned long long covered = 0;
+        while (covered < pixels) {
+            const uint8_t count = in.U8();
+            const unsigned long long n = (count & 0x7Fu) + 1;
+            if (!in.Skip((count & 0x80) != 0 ? pixelBytes : n * pixelBytes))
+                return "cut off (its run-length data ends before its last pixel)";
+            covered += n;
+        }
     } else if (in.remaining() < pixels * pixelBytes) {
         return "cut off (" + std::to_string(in.remaining()) + " bytes of the " + std::to_string(pixels * pixelBytes) +
                " its pixels need)";
