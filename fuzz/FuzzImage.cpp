@@ -66,8 +66,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::span<const uint8_t> bytes(data, size);
     const ImageCheck check = CheckImage(bytes);
     const ImageLayout& layout = check.layout;
-    if (!check.ok())
-        return DecodeImage(bytes).ok() ? (Fail("decoded bytes the check refused"), 0) : 0;
+    if (!check.ok()) {
+        if (DecodeImage(bytes).ok())
+            Fail("decoded bytes the check refused");
+        return 0;
+    }
     if (layout.width < 1 || layout.height < 1 || layout.width > kMaxImageSide || layout.height > kMaxImageSide ||
         static_cast<long long>(layout.width) * layout.height > kMaxImagePixels)
         Fail("the check passed a picture outside the limits");
