@@ -4,9 +4,13 @@
 Writes images of 8192 x 8192 pixels, the largest the tool reads, each with
 the least data its kind's structure check accepts for that size (or, for
 BMP, the whole uncompressed picture), puts each as the sample house's
-wood.jpg, and runs `kvd convert` (to .glb) and `kvd render` (64 x 48) on it
-under /usr/bin/time, printing wall time and peak resident memory. Also runs
-any extra image files given with --extra (the hostile reproducers).
+wood.jpg, and runs `kvd info` (which decodes the image, unless it is a PNG or
+JPEG, which are checked whole), `kvd convert` (to .glb: decoded and
+re-encoded as PNG) and `kvd render` (64 x 48: decoded and drawn) on it under
+/usr/bin/time, printing CPU time (user + system, which other processes on
+the machine do not inflate as they do wall time) and peak resident memory.
+Also runs any extra image files given with --extra (the hostile
+reproducers).
 
     bench/image_worst_cases.py --kvd build/bin/kvd --samples samples --work /tmp/kvd-images \
         [--extra tests/images/hostile/*]
@@ -55,7 +59,8 @@ def tga_rle_least():
 def gif_least():
     out = b"GIF89a" + struct.pack("<HHBBB", SIDE, SIDE, 0xF7, 0, 0) + bytes(range(256)) * 3
     out += b"\x2c" + struct.pack("<HHHHB", 0, 0, SIDE, SIDE, 0) + b"\x08"
-    data = b"\0" * (SIDE * SIDE * 3 // (8 * 4096) + 1)
+    # A clear code (256 in 9 bits), then codes of 0: one pixel each.
+    data = b"\0\1" + b"\0" * (SIDE * SIDE * 3 // (8 * 4096))
     for at in range(0, len(data), 255):
         piece = data[at:at + 255]
         out += bytes([len(piece)]) + piece
@@ -96,9 +101,9 @@ CASES = [("PNG 8192x8192 RGBA, least data", png_rgba_zeros),
 
 
 def timed(command):
-    result = subprocess.run(["/usr/bin/time", "-f", "%e %M"] + command, capture_output=True, text=True)
-    seconds, kib = result.stderr.strip().splitlines()[-1].split()
-    return result.returncode, float(seconds), int(kib) / 1024
+    result = subprocess.run(["/usr/bin/time", "-f", "%U %S %M"] + command, capture_output=True, text=True)
+    user, system, kib = result.stderr.strip().splitlines()[-1].split()
+    return result.returncode, float(user) + float(system), int(kib) / 1024
 
 
 def main():
@@ -110,7 +115,7 @@ def main():
     args = parser.parse_args()
     cases = [(name, make) for name, make in CASES]
     cases += [(os.path.basename(path), (lambda p=path: open(p, "rb").read())) for path in args.extra]
-    print("| image | bytes | convert exit | convert s | convert peak MiB | render exit | render s | render peak MiB |")
+    print("| image | bytes | info CPU s | info peak MiB | convert CPU s | convert peak MiB | render CPU s | render peak MiB |")
     print("|---|---:|---:|---:|---:|---:|---:|---:|")
     for name, make in cases:
         scene = os.path.join(args.work, "scene")
@@ -120,9 +125,13 @@ def main():
         with open(os.path.join(scene, "wood.jpg"), "wb") as out:
             out.write(image)
         house = os.path.join(scene, "house.kvd")
+        i = timed([args.kvd, "info", house])
         c = timed([args.kvd, "convert", "--quiet", house, os.path.join(args.work, "house.glb")])
         r = timed([args.kvd, "render", "--quiet", "--size", "64x48", house, os.path.join(args.work, "house.png")])
-        print(f"| {name} | {len(image)} | {c[0]} | {c[1]:.2f} | {c[2]:.0f} | {r[0]} | {r[1]:.2f} | {r[2]:.0f} |")
+        for verb, run in (("info", i), ("convert", c), ("render", r)):
+            if run[0] != 0:
+                print(f"kvd {verb} exited with {run[0]} on {name}")
+        print(f"| {name} | {len(image)} | {i[1]:.2f} | {i[2]:.0f} | {c[1]:.2f} | {c[2]:.0f} | {r[1]:.2f} | {r[2]:.0f} |")
     shutil.rmtree(args.work, ignore_errors=True)
 
 

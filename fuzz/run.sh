@@ -68,7 +68,9 @@ image-smoke)
     ;;
 image-long)
     runs="${2:-1000000}"
-    "$build/bin/kvd_image_fuzz" "${image_options[@]}" -runs="$runs" \
+    # Inputs of any length up to -max_len from the start, rather than a
+    # limit grown slowly from the seeds' sizes.
+    "$build/bin/kvd_image_fuzz" "${image_options[@]}" -runs="$runs" -len_control=0 \
         "$build/image-corpus" "$build/image-seeds" 2>&1 | tee "$build/image-long-run.log"
     echo "corpus: $(ls "$build/image-corpus" | wc -l) files in $build/image-corpus"
     ;;
