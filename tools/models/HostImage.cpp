@@ -8,10 +8,7 @@
 // The tool's one image path: the kind told by the bytes, the structure
 // checked whole against the limits, the pixels decoded by that kind's
 // decoder alone.
-#if __has_include("tools/image/ImageDecoder.h")
 #include "tools/image/ImageDecoder.h"
-#define KVD_HOST_IMAGES_DECODED 1
-#endif
 
 namespace {
 
@@ -72,7 +69,6 @@ std::optional<HostImageKind> HostKindOfName(const std::string& name)
 
 HostImage PrepareHostImage(std::span<const uint8_t> bytes, HostImageKind wanted)
 {
-#ifdef KVD_HOST_IMAGES_DECODED
     const ImageCheck check = CheckImage(bytes);
     if (!check.ok())
         return Failed(check.error);
@@ -104,10 +100,4 @@ HostImage PrepareHostImage(std::span<const uint8_t> bytes, HostImageKind wanted)
         return Failed("the picture cannot be encoded");
     image.extension = ExtensionOf(target);
     return image;
-#else
-    const std::optional<HostImageKind> own = KindOfBytes(bytes);
-    if (own && (wanted == HostImageKind::AsItIs || wanted == *own))
-        return AsItIs(bytes, *own);
-    return Failed("not a JPEG, BMP or TIFF image");
-#endif
 }

@@ -1,4 +1,5 @@
-// Pictures to and from files: PNG or JPEG out, any common image format in.
+// Pictures to and from files: PNG or JPEG out; texture images in through the
+// tool's one image path (tools/image/ImageDecoder.h).
 #pragma once
 
 #include <optional>
@@ -20,6 +21,6 @@ std::optional<PictureKind> PictureKindOf(const std::string& path);
 // Writes the picture in the kind asked for, as WritePng does.
 bool WritePicture(const RgbImage& picture, PictureKind kind, const std::string& path, std::string& error);
 
-// JPEG, PNG, BMP, TGA and the like, as RGBA; nothing when the file is not
-// there or not an image.
-std::optional<RgbaImage> LoadRgbaImage(const std::string& path);
+// Any image kind the tool reads, as RGBA; nothing, with the reason in
+// error, when the file cannot be read or is not such an image.
+std::optional<RgbaImage> LoadRgbaImage(const std::string& path, std::string& error);

@@ -1,0 +1,19 @@
+// Decoded pixels written as a PNG (or JPEG) file's bytes, for outputs that take PNG
+// and JPEG only (glTF) and for pictures the tool draws.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "tools/image/DecodedImage.h"
+
+// Empty when the pixels cannot be encoded (more than 2 GiB of them).
+std::vector<uint8_t> EncodePng(const uint8_t* pixels, int width, int height, int channels);
+inline std::vector<uint8_t> EncodePng(const DecodedImage& image)
+{
+    return EncodePng(image.pixels.data(), image.width, image.height, image.channels);
+}
+
+// The same pixels as a baseline JPEG of the quality given (1 to 100), for
+// pictures the tool draws under a .jpg name; lossy, so never for textures.
+std::vector<uint8_t> EncodeJpeg(const uint8_t* pixels, int width, int height, int channels, int quality);
