@@ -4,6 +4,8 @@
 // glTF cannot carry (triangles with corners that are not numbers, a camera
 // section without cameras) and the messages about the original's damage are
 // the only differences.
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -37,6 +39,26 @@ bool NonFiniteTriangle(const std::string& line)
 {
     return line.find("\"GB_AddTriangle\"") != std::string::npos &&
            (line.find("NaN") != std::string::npos || line.find("Infinity") != std::string::npos);
+}
+
+// The texture lines of kvd info whose image was found and whose name ends
+// in a kind the host shows (JPG, BMP, TIF), sorted: the scene written back
+// lists its materials in the order the meshes first use them.
+std::vector<std::string> HostImagesFound(const std::string& info)
+{
+    std::vector<std::string> found;
+    for (const std::string& line : Lines(info)) {
+        const size_t at = line.find("  (found: ");
+        if (line.find("texture ") == std::string::npos || at == std::string::npos || at < 3)
+            continue;
+        std::string kind = line.substr(at - 3, 3);
+        for (char& c : kind)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (kind == "JPG" || kind == "BMP" || kind == "TIF")
+            found.push_back(line.substr(0, at));
+    }
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 struct WriteBackCase {
@@ -99,6 +121,11 @@ TEST_P(WriteBack, GivesTheHostTheSameCalls)
     ASSERT_EQ(got.size(), expected.size());
     for (size_t i = 0; i < got.size(); ++i)
         ASSERT_EQ(got[i], expected[i]) << "call " << i + 1;
+
+    // Every image the host can show that the original's maps found is
+    // beside the scene written back, under a name its map finds.
+    EXPECT_EQ(HostImagesFound(RunKvd(out, "info " + Quote(kvd)).out),
+              HostImagesFound(RunKvd(out, "info " + Quote(original.string())).out));
 }
 
 std::vector<WriteBackCase> Cases()
