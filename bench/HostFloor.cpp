@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bench/EmptyTriangle.h"
-#include "reader/LargePageAllocator.h"
+#include "base/LargePageAllocator.h"
 #include "reader/MessageSink.h"
 #include "reader/SceneReader.h"
 

@@ -17,7 +17,7 @@
 
 #include "host/Point3d.h"
 #include "host/TagMaterial.h"
-#include "reader/LargePageAllocator.h"
+#include "base/LargePageAllocator.h"
 #include "reader/SceneDestination.h"
 
 class HostDestination final : public SceneDestination {

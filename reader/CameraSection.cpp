@@ -5,7 +5,7 @@
 #include "reader/DefaultCamera.h"
 #include "reader/FormatTags.h"
 #include "reader/SceneReader.h"
-#include "reader/TextFit.h"
+#include "base/TextFit.h"
 
 namespace {
 // The host's room for a camera name, its NUL included.

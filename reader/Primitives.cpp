@@ -5,7 +5,7 @@
 
 #include "reader/LittleEndian.h"
 #include "reader/SceneReader.h"
-#include "reader/TextFit.h"
+#include "base/TextFit.h"
 #include "reader/UserTexts.h"
 
 SceneReader::SceneReader(MessageSink& messages, SceneDestination& destination)

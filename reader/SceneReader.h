@@ -21,7 +21,7 @@
 #include "reader/CameraRecords.h"
 #include "reader/ImportHeader.h"
 #include "reader/InputBuffer.h"
-#include "reader/LargePageAllocator.h"
+#include "base/LargePageAllocator.h"
 #include "reader/MaterialRecords.h"
 #include "reader/MeshRecord.h"
 #include "reader/MessageSink.h"

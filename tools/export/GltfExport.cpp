@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 #include "tools/export/CameraPose.h"
 #include "tools/export/MaterialMaps.h"
 #include "tools/export/ReplacingFile.h"

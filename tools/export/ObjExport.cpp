@@ -4,7 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 #include "tools/export/MaterialMaps.h"
 #include "tools/export/ReplacingFile.h"
 #include "tools/export/SceneExport.h"

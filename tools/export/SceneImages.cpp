@@ -5,7 +5,7 @@
 #include <set>
 #include <system_error>
 
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 #include "tools/export/ImageLookup.h"
 #include "tools/export/MaterialMaps.h"
 

@@ -6,7 +6,7 @@
 
 #include <unistd.h>
 
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 #include "tools/kvd/SceneCommands.h"
 #include "tools/scene/ProgressBar.h"
 

@@ -12,7 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 #include "tools/export/ImageLookup.h"
 #include "tools/export/MaterialMaps.h"
 #include "tools/kvd/BatchOptions.h"

@@ -7,7 +7,7 @@
 #include <optional>
 #include <system_error>
 
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 #include "reader/DefaultCamera.h"
 #include "tools/export/ImageLookup.h"
 #include "tools/export/MaterialMaps.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "convert/HostDestination.h"
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 #include "reader/SceneReader.h"
 #include "tools/standin/TraceHost.h"
 #include "tools/kvd/Commands.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "reader/LargePageAllocator.h"
+#include "base/LargePageAllocator.h"
 #include "reader/SceneDestination.h"
 #include "tools/scene/SceneMaterial.h"
 
