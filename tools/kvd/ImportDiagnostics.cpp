@@ -4,11 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include <unistd.h>
-
 #include "base/GbkText.h"
 #include "tools/kvd/SceneCommands.h"
-#include "tools/scene/ProgressBar.h"
 
 namespace {
 uint64_t FileSizeOrZero(const std::string& path)
@@ -18,20 +15,6 @@ uint64_t FileSizeOrZero(const std::string& path)
     return error ? 0 : static_cast<uint64_t>(size);
 }
 }  // namespace
-
-bool ShowsProgress(const std::string& path, bool quiet)
-{
-    return !quiet && isatty(STDERR_FILENO) && FileSizeOrZero(path) >= kProgressFileSize;
-}
-
-ImportReport ImportWithProgress(const std::string& path, SceneDestination& destination, bool quiet)
-{
-    if (ShowsProgress(path, quiet)) {
-        TerminalProgressBar bar(stderr);
-        return ImportScene(path, destination, &bar);
-    }
-    return ImportScene(path, destination, nullptr);
-}
 
 std::string DescribeMessage(const std::string& gbkMessage)
 {

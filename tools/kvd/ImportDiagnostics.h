@@ -1,22 +1,11 @@
-// What info and convert share: running the import with a progress bar when
-// it helps, and telling the user, in UTF-8, why an import did not succeed.
+// What info, convert and render share: telling the user, in UTF-8, why an
+// import did not succeed, and what memory a verb needs.
 #pragma once
 
 #include <string>
 
 #include "tools/kvd/JobOutput.h"
 #include "tools/scene/SceneImport.h"
-
-// Files at least this large get a progress bar, when standard error is a
-// terminal and the user did not ask for quiet.
-inline constexpr uint64_t kProgressFileSize = 8ull << 20;
-
-// Whether the progress bar is shown for this file.
-bool ShowsProgress(const std::string& path, bool quiet);
-
-// Safe to call from several threads: each import has its own reader and
-// destination.
-ImportReport ImportWithProgress(const std::string& path, SceneDestination& destination, bool quiet);
 
 // A message of the import in UTF-8, with its English meaning when known.
 std::string DescribeMessage(const std::string& gbkMessage);

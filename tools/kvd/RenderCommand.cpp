@@ -9,7 +9,7 @@
 #include "tools/kvd/BatchRunner.h"
 #include "tools/kvd/ImportDiagnostics.h"
 #include "tools/kvd/SceneCommands.h"
-#include "tools/kvd/SceneRenderInput.h"
+#include "tools/render/SceneRenderInput.h"
 #include "tools/render/PictureFile.h"
 #include "tools/render/SceneRenderer.h"
 

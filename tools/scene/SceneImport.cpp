@@ -1,9 +1,15 @@
 #include "tools/scene/SceneImport.h"
 
+#include <cstdio>
+#include <filesystem>
 #include <optional>
+#include <system_error>
+
+#include <unistd.h>
 
 #include "reader/SceneReader.h"
 #include "reader/UserTexts.h"
+#include "tools/scene/ProgressBar.h"
 #include "tools/scene/ReadableFile.h"
 
 namespace {
@@ -45,6 +51,22 @@ ImportReport ImportScene(const std::string& path, SceneDestination& destination,
     else
         report.status = ImportStatus::Complete;
     return report;
+}
+
+bool ShowsProgress(const std::string& path, bool quiet)
+{
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    return !quiet && isatty(STDERR_FILENO) && !error && size >= kProgressFileSize;
+}
+
+ImportReport ImportWithProgress(const std::string& path, SceneDestination& destination, bool quiet)
+{
+    if (ShowsProgress(path, quiet)) {
+        TerminalProgressBar bar(stderr);
+        return ImportScene(path, destination, &bar);
+    }
+    return ImportScene(path, destination, nullptr);
 }
 
 std::string EnglishGloss(const std::string& message)

@@ -26,5 +26,16 @@ struct ImportReport {
 // progress, when given, hears of the reading position while the import runs.
 ImportReport ImportScene(const std::string& path, SceneDestination& destination, ProgressSink* progress);
 
+// Files at least this large get a progress bar, when standard error is a
+// terminal and the user did not ask for quiet.
+inline constexpr uint64_t kProgressFileSize = 8ull << 20;
+
+// Whether the progress bar is shown for this file.
+bool ShowsProgress(const std::string& path, bool quiet);
+
+// ImportScene with a progress bar on standard error when it helps. Safe to
+// call from several threads: each import has its own reader and destination.
+ImportReport ImportWithProgress(const std::string& path, SceneDestination& destination, bool quiet);
+
 // An English gloss of a message the import shows (GBK), or empty.
 std::string EnglishGloss(const std::string& message);

@@ -1,4 +1,4 @@
-#include "tools/kvd/SceneRenderInput.h"
+#include "tools/render/SceneRenderInput.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +11,6 @@
 #include "reader/DefaultCamera.h"
 #include "tools/export/ImageLookup.h"
 #include "tools/export/MaterialMaps.h"
-#include "tools/kvd/ImportDiagnostics.h"
 #include "tools/render/PictureFile.h"
 #include "tools/scene/SceneCollector.h"
 
