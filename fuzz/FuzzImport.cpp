@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "reader/SceneReader.h"
-#include "reader/UserTexts.h"
+#include "reader/ImportMessages.h"
 #include "tests/support/CheckedImport.h"
 #include "tools/export/IndexedMesh.h"
 #include "tools/export/SceneWriter.h"
@@ -35,7 +35,7 @@ struct ImportOutcome {
 
 class SilentMessages final : public MessageSink {
 public:
-    void ShowMessage(const char*) override {}
+    void ShowMessage(ImportMessage) override {}
 };
 
 [[noreturn]] void Fail(const char* what, const std::string& details)
@@ -51,7 +51,7 @@ ImportOutcome Import(const uint8_t* data, size_t size, CheckingHostOptions optio
     CheckedImportResult result = RunCheckedImport(host, data, size);
     if (!host.violations().empty())
         Fail("host rule broken", host.ViolationReport());
-    if (result.damaged && host.MessageCount(texts::kFileDamaged) != 1)
+    if (result.damaged && host.MessageCount(ImportMessage::FileDamaged) != 1)
         Fail("damaged import without its one message", "");
     return {result.damaged, host.objectsBegun(), host.triangles(), host.objectDigests()};
 }

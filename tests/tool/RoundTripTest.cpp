@@ -96,7 +96,7 @@ protected:
         std::fclose(file);
 
         SceneCollector collector(model_);
-        ASSERT_EQ(ImportScene(input, collector, nullptr).status, ImportStatus::Complete);
+        ASSERT_EQ(ImportScene(input, collector, nullptr).result, ImportResult::Imported);
         output_ = folder_ / ("scene." + GetParam().extension);
         ExportOptions options;
         options.axes = GetParam().axes;

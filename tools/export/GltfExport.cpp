@@ -235,13 +235,15 @@ int GltfStreamWriter::AddMaterial(const SceneMaterial& source)
     material.pbrMetallicRoughness.metallicFactor = 0.0;
     material.pbrMetallicRoughness.roughnessFactor = 1.0;
 
+    // The values as the file stores them: a file material's three colours
+    // and first scalar, a mesh's own colour.
     tinygltf::Value::Object extras;
-    extras["ambientColor"] = ColourValue(source.ambient);
     extras["diffuseColor"] = ColourValue(source.diffuse);
-    extras["specularColor"] = ColourValue(source.specular);
-    extras["scalar1"] = tinygltf::Value(source.scalar1);
-    extras["shadeCode"] = tinygltf::Value(source.shadeCode);
-    extras["reserved2"] = tinygltf::Value(source.reserved2);
+    if (!source.ownColour) {
+        extras["ambientColor"] = ColourValue(source.ambient);
+        extras["specularColor"] = ColourValue(source.specular);
+        extras["scalar1"] = tinygltf::Value(static_cast<double>(source.scalar1));
+    }
 
     const MaterialMapNames maps = MapNamesOf(source);
     if (!maps.texture.empty())

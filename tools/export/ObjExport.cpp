@@ -50,9 +50,12 @@ void PutMaterial(std::string& mtl, const SceneMaterial& material, const std::str
                  const MaterialImageFiles& files)
 {
     mtl += "newmtl " + name + '\n';
-    PutColour(mtl, "Ka", material.ambient);
+    // A mesh's own colour is one colour: no ambient or specular one.
+    if (!material.ownColour)
+        PutColour(mtl, "Ka", material.ambient);
     PutColour(mtl, "Kd", material.diffuse);
-    PutColour(mtl, "Ks", material.specular);
+    if (!material.ownColour)
+        PutColour(mtl, "Ks", material.specular);
     mtl += "d 1\nillum 2\n";
     if (!files.texture.empty())
         mtl += "map_Kd " + files.texture + '\n';

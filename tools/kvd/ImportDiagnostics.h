@@ -7,8 +7,12 @@
 #include "tools/kvd/JobOutput.h"
 #include "tools/scene/SceneImport.h"
 
-// A message of the import in UTF-8, with its English meaning when known.
-std::string DescribeMessage(const std::string& gbkMessage);
+// A message of the import in UTF-8, with its English meaning.
+std::string DescribeMessage(ImportMessage message);
+
+// Why the header was rejected or the body cut short, in UTF-8: the message
+// the import showed for its result (not for Imported or CannotOpen).
+std::string DescribeResult(ImportResult result);
 
 // The exit code for an import that went wrong, with the reason printed to
 // output's error stream; 0 when the import read the whole file.

@@ -10,7 +10,7 @@ class SceneCollector final : public SceneDestination {
 public:
     explicit SceneCollector(SceneModel& scene) : scene_(scene) {}
 
-    void Materials(const MaterialList& fileMaterials, const std::vector<tagMaterial>& hostMaterials) override;
+    void Materials(const MaterialList& fileMaterials) override;
     void Camera(const CameraView& camera) override;
     bool BeginMesh(const MeshView& mesh) override;
     void AddFaces(std::span<const MeshFace> faces) override;

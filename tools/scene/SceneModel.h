@@ -13,7 +13,7 @@
 #include "tools/scene/SceneMaterial.h"
 
 struct SceneCamera {
-    std::string name;   // GBK bytes, as the host gets them
+    std::string name;   // GBK bytes, as the file stores them
     std::array<double, 3> eye{};
     std::array<double, 3> target{};
     double fov = 0.0;
@@ -21,7 +21,7 @@ struct SceneCamera {
 
 inline SceneCamera MakeSceneCamera(const CameraView& camera)
 {
-    return SceneCamera{camera.name, camera.eye, camera.target, camera.fov};
+    return SceneCamera{std::string(camera.name), camera.eye, camera.target, camera.fov};
 }
 
 template <class T>
@@ -39,7 +39,7 @@ struct SceneObject {
 };
 
 struct SceneModel {
-    std::vector<SceneCamera> cameras;   // the default camera first
+    std::vector<SceneCamera> cameras;   // in the reader's order: the default camera first
     // Each material once, in order of first use by a mesh.
     std::vector<SceneMaterial> materials;
     std::vector<SceneObject> objects;
