@@ -65,7 +65,7 @@ public:
     int AddMaterial(const SceneMaterial&) override { return materials_++; }
     void BeginMesh(const float* points, size_t pointCount, int material) override
     {
-        if (material < kNoMaterial || material >= materials_)
+        if (material < 0 || material >= materials_)
             ::Fail("the conversion named a material it never added", "");
         vertices_ = 0;
         const size_t mergeLimit = meshes_++ % 2 == 0 ? 8 : kMergeVertexLimit;

@@ -326,8 +326,7 @@ void GltfStreamWriter::BeginMesh(const float* points, size_t pointCount, int mat
         EndMesh();
     meshOpen_ = true;
     meshMaterial_ = material;
-    meshTextured_ = material >= 0 && static_cast<size_t>(material) < model_.materials.size() &&
-                    model_.materials[static_cast<size_t>(material)].pbrMetallicRoughness.baseColorTexture.index >= 0;
+    meshTextured_ = model_.materials[static_cast<size_t>(material)].pbrMetallicRoughness.baseColorTexture.index >= 0;
     positionsStart_ = StartView(kPositions);
     texCoordsStart_ = meshTextured_ ? StartView(kTexCoords) : 0;
     indicesStart_ = StartView(kIndices);

@@ -38,8 +38,6 @@ public:
     // Stores bytes in the binary data (an image, say) and returns the number
     // of their buffer view, or -1 after a failure.
     int AddBlob(const void* data, size_t size);
-    // The document as built so far, for parts the writer does not make.
-    tinygltf::Model& document() { return model_; }
 
     // The .bin a .gltf refers to: the output's name with .bin.
     static std::string BinaryPath(const std::string& gltfPath);
@@ -90,7 +88,7 @@ private:
     // The mesh being written.
     StreamedMesh mesh_;
     bool meshOpen_ = false;
-    int meshMaterial_ = kNoMaterial;
+    int meshMaterial_ = 0;
     bool meshTextured_ = false;
     uint64_t positionsStart_ = 0;
     uint64_t texCoordsStart_ = 0;

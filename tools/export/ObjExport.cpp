@@ -165,9 +165,8 @@ void ObjStreamWriter::BeginMesh(const float* points, size_t pointCount, int mate
     if (meshOpen_)
         EndMesh();
     meshOpen_ = true;
-    meshMaterial_ = material >= 0 && static_cast<size_t>(material) < materials_.size() ? material
-                                                                                       : kNoMaterial;
-    meshTextured_ = meshMaterial_ != kNoMaterial && materialTextured_[static_cast<size_t>(meshMaterial_)];
+    meshMaterial_ = static_cast<size_t>(material);
+    meshTextured_ = materialTextured_[meshMaterial_];
     NameLibrary();
     Put(obj_, "o object_" + std::to_string(++objects_) + '\n');
     mesh_.Begin(points, pointCount, options_.axes, meshTextured_, *this, limits_.mergeVertexLimit);
@@ -242,8 +241,7 @@ void ObjStreamWriter::EndMesh()
     uint64_t copied = 0;
     if (!failed() && !obj_.Append(texCoords_, nullptr, copied, 0))
         Fail(WriteFailure::Io, obj_.error());
-    if (meshMaterial_ != kNoMaterial)
-        Put(obj_, "usemtl " + materialNames_[static_cast<size_t>(meshMaterial_)] + '\n');
+    Put(obj_, "usemtl " + materialNames_[meshMaterial_] + '\n');
     if (!failed() && !obj_.Append(faces_, nullptr, copied, 0))
         Fail(WriteFailure::Io, obj_.error());
     if (!failed() && (!texCoords_.Clear() || !faces_.Clear()))

@@ -86,14 +86,6 @@ void SceneImageGatherer::Add(const SceneMaterial& material)
     result_.materials.push_back(slots);
 }
 
-SceneImages GatherSceneImages(const std::vector<SceneMaterial>& materials, const ImageSearch& search)
-{
-    SceneImageGatherer gatherer(search);
-    for (const SceneMaterial& material : materials)
-        gatherer.Add(material);
-    return std::move(gatherer.images());
-}
-
 void KeepSourcesWhenWritingInto(const fs::path& folder, SceneImages& images)
 {
     std::set<std::string> taken;

@@ -17,9 +17,6 @@
 
 class ProgressSink;
 
-// A mesh with no material: the output's default surface.
-inline constexpr int kNoMaterial = -1;
-
 enum class OutputFormat { Glb, Gltf, Obj };
 
 enum class WriteFailure {
@@ -43,7 +40,8 @@ public:
     // The material's number for BeginMesh, in the order given.
     virtual int AddMaterial(const SceneMaterial& material) = 0;
     // points: x y z per point in source axes, valid until EndMesh. material:
-    // a number from AddMaterial, or kNoMaterial.
+    // a number from AddMaterial (every mesh has a material: a file's or its
+    // own colour).
     virtual void BeginMesh(const float* points, size_t pointCount, int material) = 0;
     // corners: three point numbers per triangle, each below pointCount.
     virtual void AddTriangles(const uint32_t* corners, size_t triangleCount) = 0;
