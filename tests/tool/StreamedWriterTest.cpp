@@ -17,7 +17,7 @@
 
 #include "IndexedMeshes.h"
 #include "TempFolder.h"
-#include "tools/export/GltfExport.h"
+#include "tools/export/GltfStreamWriter.h"
 #include "tools/export/ObjExport.h"
 #include "tools/export/SceneExport.h"
 #include "tools/export/StreamedMesh.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "tools/export/GltfExport.h"
+#include "tools/export/GltfStreamWriter.h"
 #include "tools/export/ObjExport.h"
 
 namespace {

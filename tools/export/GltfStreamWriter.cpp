@@ -1,4 +1,4 @@
-#include "tools/export/GltfExport.h"
+#include "tools/export/GltfStreamWriter.h"
 
 #include <algorithm>
 #include <cmath>
