@@ -25,6 +25,25 @@ enum class WriteFailure {
     TooLarge,   // the output would pass what its format can hold
 };
 
+// The first failure of an output, kept: everything after it does nothing.
+class WriteStatus {
+public:
+    void Fail(WriteFailure failure, const std::string& error)
+    {
+        if (failure_ == WriteFailure::None) {
+            failure_ = failure;
+            error_ = error;
+        }
+    }
+    bool failed() const { return failure_ != WriteFailure::None; }
+    WriteFailure failure() const { return failure_; }
+    const std::string& error() const { return error_; }
+
+private:
+    WriteFailure failure_ = WriteFailure::None;
+    std::string error_;
+};
+
 struct WriterLimits {
     // A .glb counts its bytes in 32 bits.
     uint64_t maxGlbBytes = UINT32_MAX;
@@ -51,20 +70,13 @@ public:
     // copied. False, with nothing under the output's name touched, on failure.
     virtual bool Finish(ProgressSink* progress) = 0;
 
-    bool failed() const { return failure_ != WriteFailure::None; }
-    WriteFailure failure() const { return failure_; }
-    const std::string& error() const { return error_; }
+    bool failed() const { return status_.failed(); }
+    WriteFailure failure() const { return status_.failure(); }
+    const std::string& error() const { return status_.error(); }
     const ExportStats& stats() const { return stats_; }
 
 protected:
-    // The first failure is the one kept; everything after it does nothing.
-    void Fail(WriteFailure failure, const std::string& error)
-    {
-        if (failure_ == WriteFailure::None) {
-            failure_ = failure;
-            error_ = error;
-        }
-    }
+    void Fail(WriteFailure failure, const std::string& error) { status_.Fail(failure, error); }
 
     // Ends mesh if open is set, then clears it: counts the triangles the
     // mesh dropped, and fails the output when the mesh needed more vertices
@@ -82,10 +94,7 @@ protected:
     }
 
     ExportStats stats_;
-
-private:
-    WriteFailure failure_ = WriteFailure::None;
-    std::string error_;
+    WriteStatus status_;
 };
 
 std::unique_ptr<SceneWriter> MakeSceneWriter(const std::string& path, OutputFormat format,
