@@ -8,6 +8,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
+sys.dont_write_bytecode = True
 SCRIPT = Path(__file__).resolve().parents[2] / "scripts" / "check-includes.py"
 spec = importlib.util.spec_from_file_location("check_includes", SCRIPT)
 check_includes = importlib.util.module_from_spec(spec)
