@@ -33,23 +33,26 @@ ALLOWED = {
     "tools/writer": ["base"],
     # The kvd tool's destinations of the reader and its import run.
     "tools/scene": ["reader", "base"],
+    # Image files read and written for the tool.
+    "tools/image": ["base"],
     # The kvd tool's file writers and the images they carry.
-    "tools/export": ["tools/scene", "reader", "base"],
+    "tools/export": ["tools/image", "tools/scene", "reader", "base"],
     # The off-screen renderer and its input.
-    "tools/render": ["tools/export", "tools/scene", "reader", "base"],
+    "tools/render": ["tools/export", "tools/image", "tools/scene", "reader", "base"],
     # The samples' generator.
     "tools/samples": ["tools/writer", "base"],
     # The stand-in host program, which loads the plug-in at run time.
     "tools/zerna": ["tools/standin", "host", "base"],
     # The kvd command line, the top of the tool.
-    "tools/kvd": ["tools/render", "tools/export", "tools/scene", "tools/standin", "convert", "reader",
-                  "host", "base"],
+    "tools/kvd": ["tools/render", "tools/export", "tools/image", "tools/scene", "tools/standin", "convert",
+                  "reader", "host", "base"],
     # Tests, benchmarks and the fuzz target may use anything below them.
-    "tests": ["tools/kvd", "tools/render", "tools/export", "tools/scene", "tools/samples", "tools/writer",
+    "tests": ["tools/kvd", "tools/render", "tools/export", "tools/image", "tools/scene", "tools/samples",
+              "tools/writer",
               "tools/standin", "tools/zerna", "plugin", "convert", "reader", "host", "base"],
-    "bench": ["tools/export", "tools/scene", "tools/writer", "tools/standin", "convert", "reader", "host",
-              "base"],
-    "fuzz": ["tests", "tools/render", "tools/export", "tools/scene", "tools/writer", "tools/standin",
+    "bench": ["tools/export", "tools/image", "tools/scene", "tools/writer", "tools/standin", "convert", "reader",
+              "host", "base"],
+    "fuzz": ["tests", "tools/render", "tools/export", "tools/image", "tools/scene", "tools/writer", "tools/standin",
              "convert", "reader", "host", "base"],
 }
 SOURCE_SUFFIXES = {".h", ".hpp", ".cpp", ".c"}
