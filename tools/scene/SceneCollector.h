@@ -1,5 +1,5 @@
-// A destination that keeps the whole scene it is given, for writing it to
-// another format afterwards.
+// A destination that keeps the whole scene it is given, for the renderer,
+// which needs every mesh at once.
 #pragma once
 
 #include "reader/SceneDestination.h"

@@ -1,6 +1,6 @@
-// A whole scene held in memory for the file writers: cameras in the order
-// the host would get them, the materials the meshes use, and each mesh's
-// vertex list with its faces.
+// A whole scene held in memory, for drawing it: cameras in the order the
+// reader gives them, the materials the meshes use, and each mesh's vertex
+// list with its faces. Cameras and materials are also the writers' terms.
 #pragma once
 
 #include <array>
