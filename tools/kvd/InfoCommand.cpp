@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <new>
 #include <string>
@@ -15,6 +16,7 @@
 #include "base/GbkText.h"
 #include "tools/export/ImageLookup.h"
 #include "tools/export/MaterialMaps.h"
+#include "tools/image/ImageDecoder.h"
 #include "tools/kvd/BatchOptions.h"
 #include "tools/kvd/ImportDiagnostics.h"
 #include "tools/kvd/SceneCommands.h"
@@ -37,11 +39,26 @@ struct InfoOptions {
     std::vector<std::string> textureFolders;
 };
 
-// Where kvd convert would look for images, so info tells what it would find.
+// Where kvd convert would look for images, so info tells what it would find,
+// and what it found of each image file: empty when it can be read, else why
+// not.
 struct ImageFolders {
     std::filesystem::path scene;
     std::vector<std::filesystem::path> extra;
+    std::map<std::filesystem::path, std::string> verified;
 };
+
+// Why the converter could not put the image into an output, or empty.
+const std::string& WhyUnreadable(const std::filesystem::path& found, ImageFolders& folders)
+{
+    auto [known, inserted] = folders.verified.try_emplace(found);
+    if (inserted) {
+        std::vector<uint8_t> bytes;
+        if (ReadImageFile(found, bytes, known->second))
+            known->second = VerifyImage(bytes).error;
+    }
+    return known->second;
+}
 
 // JSON has no NaN or infinity: such values become null.
 json Number(double value)
@@ -62,17 +79,25 @@ json BoundsJson(const Bounds& bounds)
     return {{"min", Triple(bounds.min)}, {"max", Triple(bounds.max)}};
 }
 
-// Where a map's image was found (null when not), and the folders looked in.
-json ImageJson(const std::string& storedName, const ImageFolders& folders)
+// Where a map's image was found (null when not), and the folders looked in;
+// for an image found, whether it can be read ("unreadable": why, when not).
+json ImageJson(const std::string& storedName, ImageFolders& folders)
 {
     const ImageLookup lookup = FindImage(storedName, folders.scene, folders.extra);
     json tried = json::array();
     for (const std::filesystem::path& folder : lookup.tried)
         tried.push_back(folder.string());
-    return {{"found", lookup.ok() ? json(lookup.found.string()) : json(nullptr)}, {"lookedIn", tried}};
+    json image = {{"found", lookup.ok() ? json(lookup.found.string()) : json(nullptr)}, {"lookedIn", tried}};
+    if (lookup.ok()) {
+        const std::string& why = WhyUnreadable(lookup.found, folders);
+        image["readable"] = why.empty();
+        if (!why.empty())
+            image["unreadable"] = why;
+    }
+    return image;
 }
 
-json MaterialJson(const SceneMaterial& material, const ImageFolders& folders)
+json MaterialJson(const SceneMaterial& material, ImageFolders& folders)
 {
     const MaterialMapNames maps = MapNamesOf(material);
     json entry = {{"name", GbkToUtf8(material.name)},
@@ -114,7 +139,7 @@ const char* StatusName(ImportResult result)
 }
 
 json InfoJson(const std::string& file, const ImportReport& report, const SceneSummaryResult& summary,
-              const ImageFolders& folders)
+              ImageFolders& folders)
 {
     json info = {{"file", file}, {"status", StatusName(report.result)}};
     if (report.result == ImportResult::CannotOpen) {
@@ -183,6 +208,9 @@ std::string Quoted(const json& text)
 
 std::string ImageText(const json& image)
 {
+    if (!image["found"].is_null() && image.contains("unreadable"))
+        return "(found: " + image["found"].get<std::string>() + ", cannot be read: " +
+               image["unreadable"].get<std::string>() + ")";
     if (!image["found"].is_null())
         return "(found: " + image["found"].get<std::string>() + ")";
     std::string folders;
@@ -284,7 +312,7 @@ int InfoFile(const std::string& file, const InfoOptions& options, bool oneLine, 
     json info;
     try {
         report = ImportWithProgress(file, destination, asJson || oneLine);
-        ImageFolders folders{std::filesystem::path(file).parent_path(), {}};
+        ImageFolders folders{std::filesystem::path(file).parent_path(), {}, {}};
         folders.extra.assign(options.textureFolders.begin(), options.textureFolders.end());
         info = InfoJson(file, report, summary, folders);
     } catch (const std::bad_alloc&) {
