@@ -1,12 +1,14 @@
 #include "convert/MaterialConversion.h"
 
+#include "reader/MaterialTextures.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 
 #include "reader/FormatTags.h"
-#include "reader/TextFit.h"
+#include "base/TextFit.h"
 
 namespace {
 
@@ -39,21 +41,6 @@ void SetCommonFields(std::string_view name, tagMaterial& material)
     material.value504 = 500.0;
     material.value512 = 0;
     material.value720 = 1.0f;
-}
-
-// An image file the host can use as a texture: its last three bytes, with
-// letters upper-cased, are TIF, JPG or BMP. No dot is required.
-bool IsTextureImage(std::string_view imageFile)
-{
-    if (imageFile.size() <= 3)
-        return false;
-    char ending[3];
-    for (size_t i = 0; i < 3; ++i) {
-        char c = imageFile[imageFile.size() - 3 + i];
-        ending[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    }
-    std::string_view upper(ending, 3);
-    return upper == "TIF" || upper == "JPG" || upper == "BMP";
 }
 
 // Later maps of the same kind replace earlier ones; nested maps do not count.

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "plugin/GbkText.h"
-#include "reader/TextFit.h"
+#include "base/GbkText.h"
+#include "base/TextFit.h"
 
 namespace kvdfile {
 

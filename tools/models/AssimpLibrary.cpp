@@ -1,6 +1,6 @@
 #include "tools/models/AssimpLibrary.h"
 
-#include "tools/scene/RuntimeLibrary.h"
+#include "base/RuntimeLibrary.h"
 
 namespace {
 struct LoadedAssimp {

@@ -606,7 +606,9 @@ private:
         const json& extras = MaterialExtras(index);
         // A mesh's own colour, as kvd convert writes it: the host builds the
         // surface from the mesh's name and this colour.
-        if (extras.is_object() && Number(Member(extras, "shadeCode"), 0) == kOwnColourShade) {
+        const bool ownColour = Member(extras, "ownColour") == true ||
+                               Number(Member(extras, "shadeCode"), 0) == kOwnColourShade;
+        if (ownColour) {
             if (auto colour = ColourOf(Member(extras, "diffuseColor"))) {
                 head.material = kvdfile::MeshHead::kOwnColour;
                 head.colour = *colour;
