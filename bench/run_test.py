@@ -39,7 +39,8 @@ def results(ply, info=0.030, assimp_import=1.0, convert=0.300, assimp_export=6.0
             "g": step(0.5), "batch": {"files": 1000, "bytes": 20000, "faces": 1000},
             "h_render": {"seconds": 10, "cpu": 20, "peak": MIB, "runs": [10], "cores": 2.0},
             "h_convert": {"seconds": 1, "cpu": 2, "peak": MIB, "runs": [1], "cores": 2.0},
-            "scaling": scaling, "large": large, "i": step(0.6, 40 * MIB), "j": step(0.1, 40 * MIB)}
+            "scaling": scaling, "large": large, "i": step(0.6, 40 * MIB), "j": step(0.1, 40 * MIB),
+            "k": dict(step(0.4, 110 * MIB), inputBytes=72 * MB)}
 
 
 def report(measured, quick=False):
