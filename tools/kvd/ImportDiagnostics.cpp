@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "plugin/GbkText.h"
-#include "tools/kvd/SceneCommands.h"
+#include "tools/kvd/ExitCodes.h"
 #include "tools/scene/ProgressBar.h"
 
 namespace {

@@ -1,0 +1,162 @@
+#include "tools/kvd/SceneInfo.h"
+
+#include <cmath>
+#include <filesystem>
+#include <new>
+
+#include "plugin/GbkText.h"
+#include "tools/export/ImageLookup.h"
+#include "tools/export/MaterialMaps.h"
+#include "tools/kvd/ExitCodes.h"
+#include "tools/kvd/ImportDiagnostics.h"
+#include "tools/scene/SceneSummary.h"
+
+namespace {
+
+using nlohmann::json;
+
+// The current mesh's vertex list, plus the reader's blocks.
+constexpr MemoryNeed kInfoMemory{12, 16};
+
+// Where kvd convert would look for images, so info tells what it would find.
+struct ImageFolders {
+    std::filesystem::path scene;
+    std::vector<std::filesystem::path> extra;
+};
+
+// JSON has no NaN or infinity: such values become null.
+json Number(double value)
+{
+    return std::isfinite(value) ? json(value) : json(nullptr);
+}
+
+template <typename Sequence>
+json Triple(const Sequence& values)
+{
+    return json::array({Number(values[0]), Number(values[1]), Number(values[2])});
+}
+
+json BoundsJson(const Bounds& bounds)
+{
+    if (bounds.empty())
+        return nullptr;
+    return {{"min", Triple(bounds.min)}, {"max", Triple(bounds.max)}};
+}
+
+// Where a map's image was found (null when not), and the folders looked in.
+json ImageJson(const std::string& storedName, const ImageFolders& folders)
+{
+    const ImageLookup lookup = FindImage(storedName, folders.scene, folders.extra);
+    json tried = json::array();
+    for (const std::filesystem::path& folder : lookup.tried)
+        tried.push_back(folder.string());
+    return {{"found", lookup.ok() ? json(lookup.found.string()) : json(nullptr)}, {"lookedIn", tried}};
+}
+
+json MaterialJson(const SceneMaterial& material, const ImageFolders& folders)
+{
+    const MaterialMapNames maps = MapNamesOf(material);
+    json entry = {{"name", GbkToUtf8(material.name)},
+                  {"ambient", Triple(material.ambient)},
+                  {"diffuse", Triple(material.diffuse)},
+                  {"specular", Triple(material.specular)},
+                  {"texture", GbkToUtf8(maps.texture)},
+                  {"bumpTexture", GbkToUtf8(maps.bump)}};
+    if (!maps.texture.empty())
+        entry["textureImage"] = ImageJson(maps.texture, folders);
+    if (!maps.bump.empty())
+        entry["bumpTextureImage"] = ImageJson(maps.bump, folders);
+    return entry;
+}
+
+// Which file material an object's surface is, or the mesh's own colour.
+json ObjectMaterialJson(const ObjectSummary& object)
+{
+    if (object.fileMaterial != MeshView::kOwnColour)
+        return {{"file", object.fileMaterial}};
+    return {{"ownColour", Triple(object.colour)}, {"name", GbkToUtf8(object.name)}};
+}
+
+const char* StatusName(ImportStatus status)
+{
+    switch (status) {
+    case ImportStatus::Complete:
+        return "complete";
+    case ImportStatus::CannotOpen:
+        return "cannot-open";
+    case ImportStatus::Rejected:
+        return "rejected";
+    case ImportStatus::Damaged:
+        return "damaged";
+    }
+    return "unknown";
+}
+
+json InfoJson(const std::string& file, const ImportReport& report, const SceneSummaryResult& summary,
+              const ImageFolders& folders)
+{
+    json info = {{"file", file}, {"status", StatusName(report.status)}};
+    if (report.status == ImportStatus::CannotOpen) {
+        info["error"] = report.openError;
+        return info;
+    }
+    info["size"] = report.fileSize;
+    json messages = json::array();
+    for (const std::string& message : report.messages)
+        messages.push_back({{"text", GbkToUtf8(message)}, {"meaning", EnglishGloss(message)}});
+
+    json header = {{"accepted", report.status != ImportStatus::Rejected}};
+    if (report.status == ImportStatus::Rejected && !report.messages.empty())
+        header["reason"] = DescribeMessage(report.messages.back());
+    info["header"] = header;
+    if (report.status == ImportStatus::Rejected) {
+        info["messages"] = messages;
+        return info;
+    }
+
+    json materials = json::array();
+    for (const SceneMaterial& material : summary.materials)
+        materials.push_back(MaterialJson(material, folders));
+    json cameras = json::array();
+    for (const SceneCamera& camera : summary.cameras) {
+        cameras.push_back({{"name", GbkToUtf8(camera.name)},
+                           {"eye", Triple(camera.eye)},
+                           {"target", Triple(camera.target)},
+                           {"fov", Number(camera.fov)}});
+    }
+    json objects = json::array();
+    for (const ObjectSummary& object : summary.objects) {
+        objects.push_back({{"triangles", object.triangles}, {"vertices", object.vertices},
+                           {"bounds", BoundsJson(object.bounds)}, {"material", ObjectMaterialJson(object)}});
+    }
+    info["materials"] = materials;
+    info["cameras"] = cameras;
+    info["objects"] = {{"count", summary.objects.size()},
+                       {"triangles", summary.triangles},
+                       {"vertices", summary.vertices},
+                       {"bounds", BoundsJson(summary.bounds)},
+                       {"list", objects}};
+    info["messages"] = messages;
+    return info;
+}
+
+}  // namespace
+
+int ReadSceneInfo(const std::string& file, const std::vector<std::string>& textureFolders, bool quiet,
+                  nlohmann::json& info, JobOutput& output)
+{
+    SceneSummaryResult summary;
+    SceneSummary destination(summary);
+    ImportReport report;
+    try {
+        report = ImportWithProgress(file, destination, quiet);
+        ImageFolders folders{std::filesystem::path(file).parent_path(), {}};
+        folders.extra.assign(textureFolders.begin(), textureFolders.end());
+        info = InfoJson(file, report, summary, folders);
+    } catch (const std::bad_alloc&) {
+        info = nullptr;
+        return ReportOutOfMemory(file, "reading " + file, kInfoMemory, output, "nothing was printed");
+    }
+    // The reason goes to the error stream in both forms; the JSON still holds it.
+    return ReportImportFailure(file, report, output);
+}
