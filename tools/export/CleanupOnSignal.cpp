@@ -3,6 +3,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#include <initializer_list>
 
 #include <limits.h>
 #include <unistd.h>
