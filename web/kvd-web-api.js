@@ -1,0 +1,118 @@
+// The module's JavaScript face, added to the factory's object:
+//   const kvd = await createKvdWeb();
+//   const {glb, info, exitCode, messages} = kvd.convert(kvdBytes, images, {name: 'house.kvd'});
+// kvdBytes: the scene file's bytes; images: the files beside it, as an
+// object or a Map from a path relative to the scene's folder ('wood.jpg',
+// 'maps/bricks.jpg') to bytes. The files go into the module's in-memory
+// file system, the kvd tool's conversion and summary run on them there, and
+// everything is removed again before convert returns.
+
+var kvdSceneFolder = '/scene';
+var kvdOutputFolder = '/glb';
+// Set once the module cannot be trusted any more (memory ran out where the
+// code could not recover); every later call says so.
+var kvdBrokenBecause = null;
+
+function kvdBytesOf(data, what) {
+  if (data instanceof Uint8Array) return data;
+  if (data instanceof ArrayBuffer) return new Uint8Array(data);
+  if (ArrayBuffer.isView(data)) return new Uint8Array(data.buffer, data.byteOffset, data.byteLength);
+  throw new TypeError(what + ' must be bytes (Uint8Array or ArrayBuffer)');
+}
+
+// A name as a path inside the scene's folder: forward or backward slashes
+// separate folders; '.', '..' and empty parts are dropped, so nothing lands
+// outside the folder. Empty when nothing is left.
+function kvdSafePath(name) {
+  return String(name).split(/[\\/]+/).filter(function (part) {
+    return part !== '' && part !== '.' && part !== '..';
+  }).join('/');
+}
+
+function kvdRemoveTree(path) {
+  var found = FS.analyzePath(path);
+  if (!found.exists) return;
+  if (!FS.isDir(found.object.mode)) {
+    FS.unlink(path);
+    return;
+  }
+  FS.readdir(path).forEach(function (entry) {
+    if (entry !== '.' && entry !== '..') kvdRemoveTree(path + '/' + entry);
+  });
+  FS.rmdir(path);
+}
+
+function kvdWriteFile(path, bytes) {
+  var slash = path.lastIndexOf('/');
+  if (slash > 0) FS.mkdirTree(path.substring(0, slash));
+  // The file system keeps the caller's bytes instead of a copy.
+  FS.writeFile(path, bytes, {canOwn: true});
+}
+
+function kvdImageEntries(images) {
+  if (!images) return [];
+  if (images instanceof Map) return Array.from(images.entries());
+  return Object.keys(images).map(function (key) { return [key, images[key]]; });
+}
+
+function kvdOutOfMemory(error) {
+  return {
+    glb: null,
+    info: null,
+    exitCode: 6,
+    messages: ['kvd: out of memory: the scene needs more than the ' +
+               Math.round(kvdMemoryLimit() / 1048576) + ' MiB this page may use (' + error + ')'],
+  };
+}
+
+function kvdMemoryLimit() {
+  return Module['maximumMemory'] || @KVD_WEB_MAXIMUM_MEMORY@;
+}
+
+Module['convert'] = function (kvdBytes, images, options) {
+  if (kvdBrokenBecause !== null)
+    throw new Error('the module stopped after an earlier failure (' + kvdBrokenBecause + '); create a new one');
+  options = options || {};
+  var name = kvdSafePath(options.name || 'scene.kvd').split('/').pop() || 'scene.kvd';
+  var scene = kvdBytesOf(kvdBytes, 'the scene');
+  var stem = name.replace(/\.[^.]*$/, '') || 'scene';
+  var glbPath = kvdOutputFolder + '/' + stem + '.glb';
+
+  kvdRemoveTree(kvdSceneFolder);
+  kvdRemoveTree(kvdOutputFolder);
+  FS.mkdir(kvdSceneFolder);
+  FS.mkdir(kvdOutputFolder);
+  kvdImageEntries(images).forEach(function (entry) {
+    var path = kvdSafePath(entry[0]);
+    if (path !== '' && path !== name) kvdWriteFile(kvdSceneFolder + '/' + path, kvdBytesOf(entry[1], path));
+  });
+  kvdWriteFile(kvdSceneFolder + '/' + name, scene);
+
+  // Relative to the scene's folder, so the summary names files as the user
+  // gave them ('maps/bricks.jpg').
+  FS.chdir(kvdSceneFolder);
+  var answer;
+  try {
+    answer = JSON.parse(ccall('kvd_web_convert', 'string', ['string', 'string'], [name, glbPath]));
+  } catch (error) {
+    kvdBrokenBecause = String(error && error.message || error);
+    return kvdOutOfMemory(kvdBrokenBecause);
+  } finally {
+    FS.chdir('/');
+  }
+  var glb = FS.analyzePath(glbPath).exists ? FS.readFile(glbPath) : null;
+  kvdRemoveTree(kvdSceneFolder);
+  kvdRemoveTree(kvdOutputFolder);
+
+  var messages = answer.convert.errors.slice();
+  // kvd info reports the same import failure as the conversion; only its
+  // own (memory) is added.
+  if (answer.info.exitCode === 6) messages = messages.concat(answer.info.errors);
+  return {
+    glb: glb,
+    info: answer.info.document,
+    exitCode: answer.convert.exitCode,
+    messages: messages,
+    summary: answer.convert.output.join('\n'),
+  };
+};
