@@ -9,9 +9,21 @@
 
 var kvdSceneFolder = '/scene';
 var kvdOutputFolder = '/glb';
-// Set once the module cannot be trusted any more (memory ran out where the
-// code could not recover); every later call says so.
+// Set once the module cannot be trusted any more (it stopped in the middle
+// of a conversion); every later call says so.
 var kvdBrokenBecause = null;
+
+// The in-memory file system grows a file past 1 MiB by an eighth at a time,
+// copying it each time; the conversion appends its geometry a megabyte at a
+// time, which made the copies most of its work. Files here grow by doubling.
+MEMFS.expandFileStorage = function (node, newCapacity) {
+  var capacity = node.contents ? node.contents.length : 0;
+  if (capacity >= newCapacity) return;
+  newCapacity = Math.max(newCapacity, capacity * 2, 256);
+  var contents = new Uint8Array(newCapacity);
+  if (node.usedBytes > 0) contents.set(node.contents.subarray(0, node.usedBytes), 0);
+  node.contents = contents;
+};
 
 function kvdBytesOf(data, what) {
   if (data instanceof Uint8Array) return data;
@@ -55,18 +67,25 @@ function kvdImageEntries(images) {
   return Object.keys(images).map(function (key) { return [key, images[key]]; });
 }
 
-function kvdOutOfMemory(error) {
+function kvdMemoryLimit() {
+  return Module['maximumMemory'] || @KVD_WEB_MAXIMUM_MEMORY@;
+}
+
+// The answer when the module itself failed rather than the tool reporting:
+// JavaScript ran out of memory for the in-memory files, or the WebAssembly
+// code stopped.
+function kvdModuleFailure(error) {
+  var text = String((error && error.message) || error);
+  var outOfMemory = error instanceof RangeError || /memory|allocation/i.test(text);
   return {
     glb: null,
     info: null,
-    exitCode: 6,
-    messages: ['kvd: out of memory: the scene needs more than the ' +
-               Math.round(kvdMemoryLimit() / 1048576) + ' MiB this page may use (' + error + ')'],
+    exitCode: outOfMemory ? 6 : 1,
+    messages: [outOfMemory ? 'kvd: out of memory: the scene needs more than this page may use (' +
+                             Math.round(kvdMemoryLimit() / 1048576) + ' MiB for the scene, ' + text + ')'
+                           : 'kvd: the conversion stopped: ' + text],
+    summary: '',
   };
-}
-
-function kvdMemoryLimit() {
-  return Module['maximumMemory'] || @KVD_WEB_MAXIMUM_MEMORY@;
 }
 
 Module['convert'] = function (kvdBytes, images, options) {
@@ -95,8 +114,8 @@ Module['convert'] = function (kvdBytes, images, options) {
   try {
     answer = JSON.parse(ccall('kvd_web_convert', 'string', ['string', 'string'], [name, glbPath]));
   } catch (error) {
-    kvdBrokenBecause = String(error && error.message || error);
-    return kvdOutOfMemory(kvdBrokenBecause);
+    kvdBrokenBecause = String((error && error.message) || error);
+    return kvdModuleFailure(error);
   } finally {
     FS.chdir('/');
   }
