@@ -17,6 +17,10 @@ if (!work) {
   console.error('usage: node check-convert.cjs SITE KVD SCENE_WRITER SAMPLES WORK [GRID_WRITER]');
   process.exit(2);
 }
+if (!fs.existsSync(path.join(site, 'kvd-web.js'))) {
+  console.log(`skipped: no viewer in ${site} (build it with cmake --preset web && cmake --build --preset web)`);
+  process.exit(77);
+}
 const createKvdWeb = require(path.resolve(site, 'kvd-web.js'));
 
 function run(program, args, options = {}) {
