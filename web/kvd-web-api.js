@@ -15,14 +15,40 @@ var kvdBrokenBecause = null;
 
 // The in-memory file system grows a file past 1 MiB by an eighth at a time,
 // copying it each time; the conversion appends its geometry a megabyte at a
-// time, which made the copies most of its work. Files here grow by doubling.
+// time, which made the copies most of its work. Here a file lives in a
+// resizable buffer that grows in place (pages are committed as they are
+// written), or, where the browser has none, in one that doubles.
+var kvdLargestFile = 4294967295;
+var kvdResizableBuffers = (function () {
+  try {
+    return new ArrayBuffer(0, {maxByteLength: kvdLargestFile}).resizable === true;
+  } catch (error) {
+    return false;
+  }
+})();
+
 MEMFS.expandFileStorage = function (node, newCapacity) {
-  var capacity = node.contents ? node.contents.length : 0;
+  var contents = node.contents;
+  var capacity = contents ? contents.length : 0;
   if (capacity >= newCapacity) return;
   newCapacity = Math.max(newCapacity, capacity * 2, 256);
-  var contents = new Uint8Array(newCapacity);
-  if (node.usedBytes > 0) contents.set(node.contents.subarray(0, node.usedBytes), 0);
-  node.contents = contents;
+  var buffer = contents && contents.buffer;
+  if (buffer && buffer.resizable && contents.byteOffset === 0 && newCapacity <= buffer.maxByteLength) {
+    // The view tracks the buffer's length.
+    buffer.resize(newCapacity);
+    return;
+  }
+  var grown = null;
+  if (kvdResizableBuffers && newCapacity <= kvdLargestFile) {
+    try {
+      grown = new Uint8Array(new ArrayBuffer(newCapacity, {maxByteLength: kvdLargestFile}));
+    } catch (error) {
+      grown = null;   // no address space for the reservation: a plain buffer
+    }
+  }
+  if (grown === null) grown = new Uint8Array(newCapacity);
+  if (node.usedBytes > 0) grown.set(contents.subarray(0, node.usedBytes), 0);
+  node.contents = grown;
 };
 
 function kvdBytesOf(data, what) {

@@ -12,6 +12,9 @@ function kvdModule() {
   return modulePromise;
 }
 
+// Compiled while the page waits for its first file, so a drop does not wait for it.
+kvdModule();
+
 async function bytesOf(file) {
   return new Uint8Array(await file.arrayBuffer());
 }

@@ -242,9 +242,13 @@ function afterNextFrame() {
 async function show(group) {
   const load = ++loadCount;
   const settle = takeReadyPromise();
+  // Marks on the page's timeline (DevTools, bench/web-viewer.cjs): the files
+  // handed to the worker, its answer, the .glb parsed, the first picture.
+  performance.mark('kvd:files');
   element('drop-hint').hidden = true;
   say(`Reading ${group.scene.path}…`, 'working');
   const answer = await convertInWorker(group);
+  performance.mark('kvd:converted');
   if (load !== loadCount) {
     settle.reject(new Error('another scene was opened'));
     return;
@@ -271,6 +275,7 @@ async function show(group) {
   let gltf;
   try {
     gltf = await parseGlb(answer.glb);
+    performance.mark('kvd:parsed');
   } catch (error) {
     const why = `${group.scene.path}: the converted scene could not be shown (${error.message || error})`;
     say(why, 'error');
@@ -297,6 +302,7 @@ async function show(group) {
   controls.enabled = gltf.cameras.length > 0;
   render();
   await afterNextFrame();
+  performance.mark('kvd:drawn');
   const note = noteText(answer, group.scene.path);
   say(note.text, note.kind);
   settle.resolve(answer.info);

@@ -18,7 +18,7 @@ function findChromium() {
 
 // puppeteer-core from the web build's npm install (web/package-lock.json).
 async function launchChromium(npmDir, executablePath) {
-  const puppeteer = require(path.join(npmDir, 'node_modules', 'puppeteer-core'));
+  const puppeteer = require(path.resolve(npmDir, 'node_modules', 'puppeteer-core'));
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'kvd-chromium-'));
   const browser = await puppeteer.launch({
     executablePath, headless: true, userDataDir: profile, args: kChromiumFlags, protocolTimeout: 300000,
