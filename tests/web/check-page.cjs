@@ -59,6 +59,8 @@ for (const target of [flat, damaged]) {
   for (const image of houseImages) fs.copyFileSync(path.join(samples, image), path.join(target, path.basename(image)));
 }
 fs.copyFileSync(path.join(samples, 'house.kvd'), path.join(flat, 'house.kvd'));
+fs.mkdirSync(path.join(flat, 'alone'));
+fs.copyFileSync(path.join(samples, 'house.kvd'), path.join(flat, 'alone', 'house.kvd'));
 const house = fs.readFileSync(path.join(samples, 'house.kvd'));
 fs.writeFileSync(path.join(damaged, 'house.kvd'), house.subarray(0, Math.floor(house.length * 0.7)));
 fs.mkdirSync(foreign);
@@ -80,6 +82,11 @@ function escapeRegExp(text) {
   return text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
 }
 
+function nativeGlb(directory, name, glb) {
+  run(kvd, ['convert', '--quiet', name, path.join(references, glb)], directory);
+  return fs.readFileSync(path.join(references, glb));
+}
+
 const pickedHouse = ['house.kvd', ...houseImages.map((image) => path.basename(image))];
 const cases = [
   {
@@ -91,7 +98,9 @@ const cases = [
     scenes: ['samples/house.kvd', 'samples/triangle.kvd'],
     cameras: 2,
     status: /^$/,
+    download: nativeGlb(folder, 'house.kvd', 'house.glb'),
     screenshot: true,
+    orbit: true,
     thenCamera: {index: 1, picture: nativePicture(folder, 'house.kvd', 'house-camera-1.png', 1)},
   },
   {
@@ -102,6 +111,15 @@ const cases = [
     picture: nativePicture(flat, 'house.kvd', 'house-picked.png'),
     cameras: 2,
     status: /^$/,
+  },
+  {
+    name: 'the scene without its images',
+    give: {pick: [path.join(flat, 'house.kvd')]},
+    ready: true,
+    info: nativeInfo(path.join(flat, 'alone'), 'house.kvd'),
+    status: /^4 texture image\(s\) missing or unreadable: see the summary\.$/,
+    panel: [/texture wood\.jpg \(missing: drop it with the scene\)/, /texture maps\\bricks\.jpg \(missing/],
+    download: nativeGlb(path.join(flat, 'alone'), 'house.kvd', 'house-alone.glb'),
   },
   {
     name: 'a damaged file',
@@ -155,6 +173,24 @@ async function compareWithPicture(page, url) {
     }
     return {mismatch: either ? onlyOne / either : 0, inShown, inExpected, pixels: width * height};
   }, {url, background: kBackground, tolerance: kBackgroundTolerance});
+}
+
+// Clicks Download .glb and returns the file the browser saved.
+async function download(page, folder) {
+  fs.mkdirSync(folder, {recursive: true});
+  const client = await page.createCDPSession();
+  await client.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: folder});
+  await page.click('#download');
+  for (let waited = 0; waited < 20000; waited += 100) {
+    const done = fs.readdirSync(folder).filter((name) => name.endsWith('.glb'));
+    if (done.length === 1) {
+      await client.detach();
+      return fs.readFileSync(path.join(folder, done[0]));
+    }
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+  await client.detach();
+  throw new Error('no .glb was saved');
 }
 
 function assertPictureMatches(comparison, what) {
@@ -223,6 +259,16 @@ async function check(what, body) {
         await check(`${c.name}: the cameras offered`, async () => assert.strictEqual(
             await page.$$eval('#camera-choice option', (options) => options.length), c.cameras));
       }
+      if (c.panel) {
+        const panel = await page.$eval('#summary', (node) => node.innerText);
+        for (const line of c.panel) await check(`${c.name}: the panel says ${line}`, () => assert.match(panel, line));
+      }
+      if (c.download) {
+        await check(`${c.name}: the downloaded .glb is kvd convert's`, async () => {
+          const bytes = await download(page, path.join(work, 'downloads', c.name.replace(/\W+/g, '-')));
+          assert.ok(bytes.equals(c.download), `${bytes.length} bytes against kvd convert's ${c.download.length}`);
+        });
+      }
       const downloadable = await page.$eval('#download', (button) => !button.disabled);
       await check(`${c.name}: Download .glb`, () => assert.strictEqual(downloadable, c.downloadable !== false));
       if (c.screenshot && screenshot) {
@@ -237,6 +283,21 @@ async function check(what, body) {
         fs.mkdirSync(path.dirname(screenshot), {recursive: true});
         await page.screenshot({path: screenshot});
         await page.setViewport({width: 1280, height: 720});
+      }
+      if (c.orbit) {
+        // Dragging turns the view; choosing the camera again brings it back.
+        const before = await compareWithPicture(page, c.picture);
+        await page.mouse.move(kWidth / 2, kHeight / 2 + 60);
+        await page.mouse.down();
+        await page.mouse.move(kWidth / 2 + 200, kHeight / 2 + 20, {steps: 10});
+        await page.mouse.up();
+        const turned = await compareWithPicture(page, c.picture);
+        await check(`${c.name}: dragging turns the view`,
+                    () => assert.ok(turned.mismatch > before.mismatch + 0.05, JSON.stringify(turned)));
+        await page.select('#camera-choice', '1');
+        await page.select('#camera-choice', '0');
+        await check(`${c.name}: the default camera again`,
+                    async () => assertPictureMatches(await compareWithPicture(page, c.picture), `${c.name}, again`));
       }
       if (c.thenCamera) {
         await page.select('#camera-choice', String(c.thenCamera.index));
