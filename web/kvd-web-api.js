@@ -127,11 +127,22 @@ Module['convert'] = function (kvdBytes, images, options) {
   kvdRemoveTree(kvdOutputFolder);
   FS.mkdir(kvdSceneFolder);
   FS.mkdir(kvdOutputFolder);
+  kvdWriteFile(kvdSceneFolder + '/' + name, scene);
+  // An image whose name clashes with the scene or with a folder of another
+  // image's path is not used, and said so.
+  var notUsed = [];
   kvdImageEntries(images).forEach(function (entry) {
     var path = kvdSafePath(entry[0]);
-    if (path !== '' && path !== name) kvdWriteFile(kvdSceneFolder + '/' + path, kvdBytesOf(entry[1], path));
+    var bytes = kvdBytesOf(entry[1], path || 'an image');
+    try {
+      if (path === '' || path === name) throw new Error('the name is taken');
+      kvdWriteFile(kvdSceneFolder + '/' + path, bytes);
+    } catch (error) {
+      var why = error instanceof FS.ErrnoError ? 'a file or folder of the same name is in the way'
+                                               : (error && error.message) || String(error);
+      notUsed.push('kvd: ' + (path || '(no name)') + ': not used: ' + why);
+    }
   });
-  kvdWriteFile(kvdSceneFolder + '/' + name, scene);
 
   // Relative to the scene's folder, so the summary names files as the user
   // gave them ('maps/bricks.jpg').
@@ -149,7 +160,7 @@ Module['convert'] = function (kvdBytes, images, options) {
   kvdRemoveTree(kvdSceneFolder);
   kvdRemoveTree(kvdOutputFolder);
 
-  var messages = answer.convert.errors.slice();
+  var messages = notUsed.concat(answer.convert.errors);
   // kvd info reports the same import failure as the conversion; only its
   // own (memory) is added.
   if (answer.info.exitCode === 6) messages = messages.concat(answer.info.errors);

@@ -132,6 +132,19 @@ function check(what, body) {
     assert.ok(Buffer.from(result.glb).equals(fs.readFileSync(path.join(outputs, 'house.glb'))));
   });
 
+  check('image names that clash are not used, and said so', () => {
+    const house = fs.readFileSync(path.join(scenes, 'house.kvd'));
+    const result = module.convert(house, {'maps': images['wood.jpg'], 'maps/bricks.jpg': images['maps/bricks.jpg'],
+                                          'house.kvd': images['wood.jpg'], '..': images['wood.jpg']},
+                                  {name: 'house.kvd'});
+    assert.deepStrictEqual(result.messages.slice(0, 3), [
+      'kvd: maps/bricks.jpg: not used: a file or folder of the same name is in the way',
+      'kvd: house.kvd: not used: the name is taken',
+      'kvd: (no name): not used: the name is taken',
+    ]);
+    assert.strictEqual(result.exitCode, 0);
+  });
+
   if (gridWriter) {
     // A million-point grid in a 32 MiB memory: merging its points alone
     // needs more. The tool's own message comes back, nothing is written,
