@@ -140,6 +140,7 @@ function say(text, kind = '') {
 const worker = new Worker('kvd-worker.js');
 const pending = new Map();
 let requestCount = 0;
+let workerFailure = null;   // set when the worker could not run at all
 worker.onmessage = (event) => {
   const answer = event.data;
   const waiting = pending.get(answer.id);
@@ -148,13 +149,14 @@ worker.onmessage = (event) => {
 };
 worker.onerror = (event) => {
   event.preventDefault();
-  for (const waiting of pending.values())
-    waiting({error: 'the kvd module could not be started (' + (event.message || 'worker error') + '); ' +
-                    'open the page through a web server, e.g. python3 -m http.server in its folder'});
+  workerFailure = 'the kvd module could not be started (' + (event.message || 'worker error') + '); ' +
+                  'open the page through a web server, e.g. python3 -m http.server in its folder';
+  for (const waiting of pending.values()) waiting({error: workerFailure});
   pending.clear();
 };
 
 function convertInWorker(group) {
+  if (workerFailure) return Promise.resolve({error: workerFailure});
   return new Promise((resolve) => {
     const id = ++requestCount;
     pending.set(id, resolve);
