@@ -164,6 +164,8 @@ Module['convert'] = function (kvdBytes, images, options) {
   // kvd info reports the same import failure as the conversion; only its
   // own (memory) is added.
   if (answer.info.exitCode === 6) messages = messages.concat(answer.info.errors);
+  if (answer.convert.exitCode === 6)
+    messages.push('kvd: the module may use at most ' + Math.round(kvdMemoryLimit() / 1048576) + ' MiB of memory');
   return {
     glb: glb,
     info: answer.info.document,

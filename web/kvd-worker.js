@@ -7,8 +7,17 @@ importScripts('kvd-web.js');
 
 let modulePromise = null;
 
+// kvd-worker.js?memory=MiB: a smaller memory than the module's own limit
+// (the page passes its ?memory= on, for tests of running out of it).
+function moduleSettings() {
+  const mib = Number(new URLSearchParams(self.location.search).get('memory'));
+  if (!Number.isInteger(mib) || mib < 16 || mib > 4096) return {};
+  const pages = mib * 16;   // of 64 KiB
+  return {wasmMemory: new WebAssembly.Memory({initial: 256, maximum: pages}), maximumMemory: mib * 1048576};
+}
+
 function kvdModule() {
-  if (modulePromise === null) modulePromise = createKvdWeb();
+  if (modulePromise === null) modulePromise = createKvdWeb(moduleSettings());
   return modulePromise;
 }
 

@@ -137,7 +137,9 @@ function say(text, kind = '') {
 
 // --- the worker ------------------------------------------------------------
 
-const worker = new Worker('kvd-worker.js');
+// ?memory=MiB: the module gets at most that much memory (tests).
+const memoryLimit = new URLSearchParams(location.search).get('memory');
+const worker = new Worker('kvd-worker.js' + (memoryLimit ? '?memory=' + encodeURIComponent(memoryLimit) : ''));
 const pending = new Map();
 let requestCount = 0;
 let workerFailure = null;   // set when the worker could not run at all
@@ -316,7 +318,8 @@ function failureText(answer, path) {
   if (info && info.header && !info.header.accepted)
     return `${path} is not a kvd scene file, or its header is damaged: ${info.header.reason || 'rejected'}`;
   if (answer.exitCode === 6)
-    return `${path}: the scene does not fit in the memory this page may use. ` + answer.messages.join(' ');
+    return `${path}: the scene does not fit in the memory this page may use. ` +
+           answer.messages.map((line) => line.replace(/^kvd: /, '')).join(' ');
   return `${path}: ` + (answer.messages.join(' ') || 'the scene could not be read');
 }
 

@@ -4,7 +4,7 @@
 // `kvd render` covers, and damaged and foreign files must say so. The page
 // must fetch nothing but its own files. Takes the README's screenshot.
 //
-// usage: node check-page.cjs SITE NPM_DIR KVD SAMPLES WORK [--screenshot PNG]
+// usage: node check-page.cjs SITE NPM_DIR KVD SAMPLES WORK [--screenshot PNG] [--grid-writer BENCH_MAKE_SCENE]
 // Exits 77 (skipped) when no Chromium is installed.
 const assert = require('assert');
 const {spawnSync} = require('child_process');
@@ -16,9 +16,12 @@ const {serveSite} = require('./site-server.cjs');
 const args = process.argv.slice(2);
 const screenshotAt = args.indexOf('--screenshot');
 const screenshot = screenshotAt >= 0 ? path.resolve(args.splice(screenshotAt, 2)[1]) : null;
+const gridWriterAt = args.indexOf('--grid-writer');
+const gridWriter = gridWriterAt >= 0 ? path.resolve(args.splice(gridWriterAt, 2)[1]) : null;
 const [site, npmDir, kvd, samples, work] = args.map((argument) => path.resolve(argument));
 if (!work) {
-  console.error('usage: node check-page.cjs SITE NPM_DIR KVD SAMPLES WORK [--screenshot PNG]');
+  console.error('usage: node check-page.cjs SITE NPM_DIR KVD SAMPLES WORK [--screenshot PNG] ' +
+                '[--grid-writer BENCH_MAKE_SCENE]');
   process.exit(2);
 }
 if (!fs.existsSync(path.join(site, 'kvd-web.js'))) {
@@ -305,6 +308,26 @@ async function check(what, body) {
                     async () => assertPictureMatches(await compareWithPicture(page, c.thenCamera.picture),
                                                      `${c.name}, camera ${c.thenCamera.index}`));
       }
+    }
+    if (gridWriter) {
+      // A page whose module may use 32 MiB, and a million-point grid: the
+      // page says that memory ran out and stays usable; the next scene shows.
+      const grid = path.join(work, 'grid.kvd');
+      run(gridWriter, ['--grid', '1000', '--kvd', grid]);
+      await page.goto(`${origin}/index.html?size=${kWidth}x${kHeight}&memory=32`, {waitUntil: 'load'});
+      await dropPaths(page, kWidth / 2, kHeight / 2 + 60, [grid]);
+      // The page answers while the worker reads: a busy page would answer
+      // only when the scene was done.
+      const meanwhile = await page.$eval('#status', (node) => node.textContent);
+      await check('the page answers while a scene is read', () => assert.match(meanwhile, /^Reading grid\.kvd…$/));
+      const outcome = await page.evaluate(() => window.kvdViewer.ready.then(() => 'shown', (error) => error.message));
+      await check('out of memory: the page says so', () => assert.match(outcome,
+          /^grid\.kvd: the scene does not fit in the memory this page may use\. out of memory while reading grid\.kvd .* the module may use at most 32 MiB of memory$/));
+      await dropPaths(page, kWidth / 2, kHeight / 2 + 60, [folder]);
+      await check('out of memory: the next scene is shown', async () => assert.strictEqual(
+          await page.evaluate(() => window.kvdViewer.ready.then(() => 'shown', (error) => error.message)), 'shown'));
+    } else {
+      console.log('note: no grid writer given; the out-of-memory case was not run');
     }
     await check('the page fetched nothing from elsewhere',
                 () => assert.deepStrictEqual(foreignRequests, []));
