@@ -19,9 +19,9 @@ import {describeScene} from './scene-summary.js';
 const kBackground = new THREE.Color('#3a404a');
 // kvd render lights each face from the eye, with this much ambient light.
 const kAmbientShare = 0.35;
-// The host's cameras see 22 degrees across on a 4:3 view.
-const kHostAspect = 4 / 3;
+// ?size= allows canvases up to this many pixels each way.
 const kLargestSide = 4096;
+// kvd render's depth range: room beyond the scene, and the nearest plane.
 const kDepthMargin = 1.01;
 const kNearestShareOfFar = 1 / 10000;
 
@@ -59,7 +59,7 @@ scene.add(view);
 const controls = new OrbitControls(view, canvas);
 controls.enabled = false;
 
-let shown = null;        // {root, cameras, targets, glbUrl, name}
+let shown = null;        // {root, box, cameras, targets, glbUrl}: the scene shown
 let loadCount = 0;       // a newer load makes an older one's result stale
 let groups = [];         // the scenes among the files given last
 let settleReady = null;
