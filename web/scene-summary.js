@@ -43,11 +43,14 @@ function list(items) {
 function imageLine(kind, storedName, image, messages) {
   const line = make('div');
   line.append(`${kind} ${storedName} `);
-  const unreadable = messages.find((m) => m.includes('cannot be read') && m.includes(storedName));
+  // The summary says why an image cannot be read where it checks them;
+  // the conversion's message says so in any case.
+  const unreadable = (image && image.unreadable) ||
+                     (messages.some((m) => m.includes('cannot be read') && m.includes(storedName)) && 'left out');
   if (image && image.found && !unreadable) {
     line.append(make('span', '(found: ' + image.found.replace(/^\.\//, '') + ')', 'found'));
   } else if (image && image.found) {
-    line.append(make('span', '(found, cannot be read: left out)', 'missing'));
+    line.append(make('span', `(found, cannot be read: ${unreadable})`, 'missing'));
   } else {
     line.append(make('span', '(missing: drop it with the scene)', 'missing'));
   }

@@ -81,6 +81,22 @@ fs.cpSync(scenes, withoutTiff, {recursive: true});
 for (const name of imageNames.filter((name) => /\.tiff?$/i.test(name))) fs.rmSync(path.join(withoutTiff, name));
 const kTiffRefusal = /texture cannot be read, left out: .*the browser viewer has no TIFF decoder/;
 
+// Where the summary checks each image, the module's says that a TIFF cannot
+// be read here; the rest of the document must be the tool's.
+function withTiffAsTool(info) {
+  if (!info || !info.materials) return info;
+  const copy = structuredClone(info);
+  for (const material of copy.materials) {
+    for (const image of [material.textureImage, material.bumpTextureImage]) {
+      if (image && /no TIFF decoder/.test(image.unreadable || '')) {
+        image.readable = true;
+        delete image.unreadable;
+      }
+    }
+  }
+  return copy;
+}
+
 let passed = 0, failed = 0;
 function check(what, body) {
   try {
@@ -113,7 +129,8 @@ function check(what, body) {
                                                            refusedNames.includes(leftOutName(line))));
       assert.deepStrictEqual(result.messages.filter((line) => !kTiffRefusal.test(line)), expected);
     });
-    check(`${name}: info document`, () => assert.deepStrictEqual(result.info, nativeInfo(scenes, name)));
+    check(`${name}: info document`,
+          () => assert.deepStrictEqual(withTiffAsTool(result.info), nativeInfo(scenes, name)));
   }
   check('a TIFF image was among the scenes and refused', () => {
     const exported = module.convert(fs.readFileSync(path.join(scenes, 'exported_maps.kvd')), images,
