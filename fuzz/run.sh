@@ -6,6 +6,11 @@
 #                                corpus grows in BUILD/corpus across runs
 #   fuzz/run.sh repro FILE...    runs the target once on each file
 #   fuzz/run.sh build            only builds
+#   fuzz/run.sh image-smoke      one minute of the image target from its seeds
+#   fuzz/run.sh image-long [RUNS] the image target's long run on one core
+#                                (default 1000000 executions), its corpus in
+#                                BUILD/image-corpus
+#   fuzz/run.sh image-repro FILE...  the image target once on each file
 #
 # BUILD is $KVD_FUZZ_BUILD_DIR, by default build-fuzz/ in the repository.
 # Crashing inputs land in BUILD/artifacts/; each fault they show is fixed in
@@ -24,13 +29,17 @@ fi
 mkdir -p "$build"
 cmake --preset fuzz -S "$root" -B "$build" >"$build/configure.log" 2>&1 ||
     { cat "$build/configure.log" >&2; exit 1; }
-cmake --build "$build" --target kvd_fuzz kvd_write_seeds
-rm -rf "$build/seeds"
+cmake --build "$build" --target kvd_fuzz kvd_write_seeds kvd_image_fuzz kvd_write_image_seeds
+rm -rf "$build/seeds" "$build/image-seeds"
 "$build/bin/kvd_write_seeds" "$build/seeds"
-mkdir -p "$build/artifacts" "$build/corpus"
+"$build/bin/kvd_write_image_seeds" "$build/image-seeds"
+mkdir -p "$build/artifacts" "$build/corpus" "$build/image-corpus"
 
 options=(-dict="$here/kvd.dict" -max_len=32768 -timeout=10 -rss_limit_mb=2048
          -artifact_prefix="$build/artifacts/" -print_final_stats=1)
+# Images: inputs up to 64 KiB; no input may take 10 s or 2.5 GiB.
+image_options=(-dict="$here/image.dict" -max_len=65536 -timeout=10 -rss_limit_mb=2560
+               -artifact_prefix="$build/artifacts/image-" -print_final_stats=1)
 case "$mode" in
 build)
     ;;
@@ -51,8 +60,26 @@ repro)
     shift
     "$build/bin/kvd_fuzz" "$@"
     ;;
+image-smoke)
+    rm -rf "$build/image-smoke-corpus"
+    mkdir -p "$build/image-smoke-corpus"
+    "$build/bin/kvd_image_fuzz" "${image_options[@]}" -max_total_time=60 \
+        "$build/image-smoke-corpus" "$build/image-seeds"
+    ;;
+image-long)
+    runs="${2:-1000000}"
+    # Inputs of any length up to -max_len from the start, rather than a
+    # limit grown slowly from the seeds' sizes.
+    "$build/bin/kvd_image_fuzz" "${image_options[@]}" -runs="$runs" -len_control=0 \
+        "$build/image-corpus" "$build/image-seeds" 2>&1 | tee "$build/image-long-run.log"
+    echo "corpus: $(ls "$build/image-corpus" | wc -l) files in $build/image-corpus"
+    ;;
+image-repro)
+    shift
+    "$build/bin/kvd_image_fuzz" "$@"
+    ;;
 *)
-    sed -n '2,13p' "$0" >&2
+    sed -n '2,19p' "$0" >&2
     exit 2
     ;;
 esac

@@ -13,7 +13,7 @@ build=build-quickstart
 out=$build/out
 
 packages=(cmake ninja-build g++ pkg-config libcli11-dev libtinygltf-dev nlohmann-json3-dev
-          libmeshoptimizer-dev libstb-dev libtiff-dev libosmesa6-dev)
+          libmeshoptimizer-dev libstb-dev libtiff-dev zlib1g-dev libosmesa6-dev)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")

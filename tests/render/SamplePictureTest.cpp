@@ -53,17 +53,18 @@ class SamplePictureTest : public testing::TestWithParam<SamplePicture> {};
 TEST_P(SamplePictureTest, RendersThePictureOfTheReadmeOnEveryRun)
 {
     const SamplePicture& c = GetParam();
-    const std::optional<RgbaImage> shown = LoadRgbaImage(std::string(KVD_DOCS_DIR) + "/" + c.picture);
-    ASSERT_TRUE(shown.has_value()) << c.picture;
+    std::string error;
+    const std::optional<RgbaImage> shown = LoadRgbaImage(std::string(KVD_DOCS_DIR) + "/" + c.picture, error);
+    ASSERT_TRUE(shown.has_value()) << c.picture << ": " << error;
     const std::string out = (std::filesystem::temp_directory_path() /
                              ("kvd-render-" + std::to_string(std::random_device()()) + ".png")).string();
     for (int run = 0; run < 2; ++run) {
         const std::string command = std::string(KVD_TOOL) + " render --quiet " + c.options + " '" +
                                     KVD_SAMPLES_DIR + "/" + c.sample + "' '" + out + "'";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        const std::optional<RgbaImage> drawn = LoadRgbaImage(out);
+        const std::optional<RgbaImage> drawn = LoadRgbaImage(out, error);
         std::filesystem::remove(out);
-        ASSERT_TRUE(drawn.has_value());
+        ASSERT_TRUE(drawn.has_value()) << error;
         EXPECT_TRUE(AlmostSame(*drawn, *shown)) << "run " << run;
     }
 }

@@ -35,13 +35,14 @@ inline std::string Quote(const std::string& text)
 
 // arguments: shell words after the program's name. Standard error goes
 // through a file in errFolder. shellLimits: ulimit options the shell sets
-// before it runs kvd.
+// before it runs kvd; environment: NAME=VALUE words kvd runs with.
 inline ToolRun RunKvd(const std::filesystem::path& errFolder, const std::string& arguments,
-                      const std::string& shellLimits = "")
+                      const std::string& shellLimits = "", const std::string& environment = "")
 {
     const std::string errPath = (errFolder / "stderr.txt").string();
     const std::string limits = shellLimits.empty() ? "" : "ulimit " + shellLimits + " && exec ";
-    const std::string command = limits + std::string(KVD_TOOL) + " " + arguments + " 2>" + Quote(errPath);
+    const std::string env = environment.empty() ? "" : "env " + environment + " ";
+    const std::string command = limits + env + std::string(KVD_TOOL) + " " + arguments + " 2>" + Quote(errPath);
     ToolRun run;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr)

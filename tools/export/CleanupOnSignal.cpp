@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstring>
 #include <initializer_list>
+#include <iterator>
 
 #include <limits.h>
 #include <unistd.h>
@@ -20,13 +21,38 @@ std::atomic<bool> gInstalled{false};
 
 static_assert(std::atomic<int>::is_always_lock_free);
 
-void RemoveAndDie(int signal)
+// The signals that stop the process from outside, and those of a fault
+// inside it; each handler the process had before for the latter (a
+// sanitizer's report) is kept and runs after the clean-up.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kFaultSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+struct sigaction gBeforeFault[std::size(kFaultSignals)];
+
+void RemoveTemporaries()
 {
     for (int i = 0; i < kSlots; ++i) {
         if (gStates[i].load() == kHeld)
             unlink(gPaths[i]);
     }
+}
+
+void RemoveAndDie(int signal)
+{
+    RemoveTemporaries();
     std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+// The signal stays blocked until this returns; it is then taken by the
+// handler from before (or the default action, which ends the process), and
+// a fault that comes again when its instruction runs again is taken there too.
+void RemoveAndPassOn(int signal)
+{
+    RemoveTemporaries();
+    for (size_t i = 0; i < std::size(kFaultSignals); ++i) {
+        if (kFaultSignals[i] == signal)
+            sigaction(signal, &gBeforeFault[i], nullptr);
+    }
     std::raise(signal);
 }
 }  // namespace
@@ -38,10 +64,15 @@ void RemoveTemporariesOnSignal()
     struct sigaction action {};
     action.sa_handler = RemoveAndDie;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (int signal : kStopSignals)
         sigaddset(&action.sa_mask, signal);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (int signal : kStopSignals)
         sigaction(signal, &action, nullptr);
+    struct sigaction fault {};
+    fault.sa_handler = RemoveAndPassOn;
+    sigemptyset(&fault.sa_mask);
+    for (size_t i = 0; i < std::size(kFaultSignals); ++i)
+        sigaction(kFaultSignals[i], &fault, &gBeforeFault[i]);
     std::signal(SIGXFSZ, SIG_IGN);
 }
 

@@ -1,7 +1,10 @@
 // Temporary files of a conversion in progress, removed when the process is
-// stopped by SIGINT, SIGTERM or SIGHUP. The handler only unlinks the names
-// registered at that moment and then ends the process by the same signal,
-// so the shell still sees an interrupted program.
+// stopped by SIGINT, SIGTERM or SIGHUP, or ends by a fault (SIGSEGV, SIGBUS,
+// SIGFPE, SIGILL, SIGABRT). The handler only unlinks the names registered at
+// that moment and then ends the process by the same signal (a fault through
+// the handler installed before, such as a sanitizer's), so the shell still
+// sees an interrupted or crashed program. SIGKILL cannot be caught: after
+// it, OUT.partial-* files may remain (OUT itself is never half-written).
 #pragma once
 
 // Installs the handlers; later calls do nothing. SIGXFSZ is ignored from

@@ -1,9 +1,10 @@
 // An image file made ready to go into a glTF or beside an OBJ: PNG and JPEG
-// as they are (viewers show those), every other format that can be read
-// (BMP, TGA, GIF, PSD, TIFF) re-encoded as PNG. The kind is told by the
-// bytes, not by the name, since exported scenes name files loosely.
+// as they are (viewers show those) once checked whole, every other kind the
+// tool reads (BMP, TGA, GIF, PSD, TIFF) decoded and re-encoded as PNG. Read
+// through the tool's one image path (tools/image/ImageDecoder.h).
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -13,17 +14,13 @@ struct PackedImage {
     std::string mimeType;               // "image/png" or "image/jpeg"
     int width = 0;
     int height = 0;
-    bool reencoded = false;             // the source was another format
+    bool reencoded = false;             // the source was another kind
     std::string error;                  // why it could not be read, when not
 
     bool ok() const { return !bytes.empty(); }
     // ".png" or ".jpg", for the image's file name in the output.
     const char* extension() const { return mimeType == "image/jpeg" ? ".jpg" : ".png"; }
 };
-
-// Images larger than this are refused rather than decoded: a texture of
-// 8192 x 8192 fits, a header claiming more does not get that memory.
-inline constexpr long long kMaxImagePixels = 8192ll * 8192ll;
 
 PackedImage PackImage(const std::filesystem::path& path);
 // The same, for an image already in memory.

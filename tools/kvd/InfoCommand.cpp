@@ -49,6 +49,9 @@ std::string Quoted(const json& text)
 
 std::string ImageText(const json& image)
 {
+    if (!image["found"].is_null() && image.contains("unreadable"))
+        return "(found: " + image["found"].get<std::string>() + ", cannot be read: " +
+               image["unreadable"].get<std::string>() + ")";
     if (!image["found"].is_null())
         return "(found: " + image["found"].get<std::string>() + ")";
     std::string folders;

@@ -64,6 +64,9 @@ int RenderFile(const std::string& file, const std::string& out, const RenderOpti
         output.Err("kvd: cannot write %s\n", error.c_str());
         return kExitCannotWrite;
     }
+    for (const auto& [name, why] : input.unreadableTextures)
+        output.Err("kvd: %s: texture cannot be read, drawn in its colour: %s (%s)\n", file.c_str(), name.c_str(),
+                   why.c_str());
     if (outcome.trianglesSkipped > 0) {
         output.Err("kvd: %s: %llu triangles with a corner that is not a number were left out\n", file.c_str(),
                    static_cast<unsigned long long>(outcome.trianglesSkipped));

@@ -2,11 +2,13 @@
 
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <new>
 
 #include "plugin/GbkText.h"
 #include "tools/export/ImageLookup.h"
 #include "tools/export/MaterialMaps.h"
+#include "tools/image/ImageDecoder.h"
 #include "tools/kvd/ExitCodes.h"
 #include "tools/kvd/ImportDiagnostics.h"
 #include "tools/scene/SceneSummary.h"
@@ -18,11 +20,26 @@ using nlohmann::json;
 // The current mesh's vertex list, plus the reader's blocks.
 constexpr MemoryNeed kInfoMemory{12, 16};
 
-// Where kvd convert would look for images, so info tells what it would find.
+// Where kvd convert would look for images, so info tells what it would find,
+// and what it found of each image file: empty when it can be read, else why
+// not.
 struct ImageFolders {
     std::filesystem::path scene;
     std::vector<std::filesystem::path> extra;
+    std::map<std::filesystem::path, std::string> verified;
 };
+
+// Why the converter could not put the image into an output, or empty.
+const std::string& WhyUnreadable(const std::filesystem::path& found, ImageFolders& folders)
+{
+    auto [known, inserted] = folders.verified.try_emplace(found);
+    if (inserted) {
+        std::vector<uint8_t> bytes;
+        if (ReadImageFile(found, bytes, known->second))
+            known->second = VerifyImage(bytes).error;
+    }
+    return known->second;
+}
 
 // JSON has no NaN or infinity: such values become null.
 json Number(double value)
@@ -43,17 +60,25 @@ json BoundsJson(const Bounds& bounds)
     return {{"min", Triple(bounds.min)}, {"max", Triple(bounds.max)}};
 }
 
-// Where a map's image was found (null when not), and the folders looked in.
-json ImageJson(const std::string& storedName, const ImageFolders& folders)
+// Where a map's image was found (null when not), and the folders looked in;
+// for an image found, whether it can be read ("unreadable": why, when not).
+json ImageJson(const std::string& storedName, ImageFolders& folders)
 {
     const ImageLookup lookup = FindImage(storedName, folders.scene, folders.extra);
     json tried = json::array();
     for (const std::filesystem::path& folder : lookup.tried)
         tried.push_back(folder.string());
-    return {{"found", lookup.ok() ? json(lookup.found.string()) : json(nullptr)}, {"lookedIn", tried}};
+    json image = {{"found", lookup.ok() ? json(lookup.found.string()) : json(nullptr)}, {"lookedIn", tried}};
+    if (lookup.ok()) {
+        const std::string& why = WhyUnreadable(lookup.found, folders);
+        image["readable"] = why.empty();
+        if (!why.empty())
+            image["unreadable"] = why;
+    }
+    return image;
 }
 
-json MaterialJson(const SceneMaterial& material, const ImageFolders& folders)
+json MaterialJson(const SceneMaterial& material, ImageFolders& folders)
 {
     const MaterialMapNames maps = MapNamesOf(material);
     json entry = {{"name", GbkToUtf8(material.name)},
@@ -93,7 +118,7 @@ const char* StatusName(ImportStatus status)
 }
 
 json InfoJson(const std::string& file, const ImportReport& report, const SceneSummaryResult& summary,
-              const ImageFolders& folders)
+              ImageFolders& folders)
 {
     json info = {{"file", file}, {"status", StatusName(report.status)}};
     if (report.status == ImportStatus::CannotOpen) {
@@ -150,7 +175,7 @@ int ReadSceneInfo(const std::string& file, const std::vector<std::string>& textu
     ImportReport report;
     try {
         report = ImportWithProgress(file, destination, quiet);
-        ImageFolders folders{std::filesystem::path(file).parent_path(), {}};
+        ImageFolders folders{std::filesystem::path(file).parent_path(), {}, {}};
         folders.extra.assign(textureFolders.begin(), textureFolders.end());
         info = InfoJson(file, report, summary, folders);
     } catch (const std::bad_alloc&) {

@@ -33,10 +33,13 @@ const RgbaImage* FindTexture(const SceneMaterial& material, const std::filesyste
         return known->second.width > 0 ? &known->second : nullptr;
     const ImageLookup lookup = FindImage(name, folder, {});
     std::optional<RgbaImage> image;
+    std::string error;
     if (lookup.ok())
-        image = LoadRgbaImage(lookup.found.string());
-    if (!image)
+        image = LoadRgbaImage(lookup.found.string(), error);
+    if (!lookup.ok())
         input.missingTextures.insert(name);
+    else if (!image)
+        input.unreadableTextures[GbkToUtf8(name)] = lookup.found.string() + ": " + error;
     RgbaImage& kept = input.images[name];
     if (image)
         kept = std::move(*image);

@@ -28,6 +28,8 @@ struct SceneRenderInput {
     std::vector<std::string> cameraNames;   // UTF-8
     RenderScene scene;                   // refers to the arrays below
     std::set<std::string> missingTextures;   // names as resolved, UTF-8
+    // Found but not readable: name as resolved (UTF-8) to "path: why".
+    std::map<std::string, std::string> unreadableTextures;
     uint64_t triangles = 0;
 
     // What the scene's meshes refer to.

@@ -1,23 +1,13 @@
 #include "tools/render/PictureFile.h"
 
-#include <stb/stb_image.h>
-#include <stb/stb_image_write.h>
-
 #include "tools/export/ReplacingFile.h"
-
-namespace {
-void AppendBytes(void* context, void* data, int size)
-{
-    auto* bytes = static_cast<std::string*>(context);
-    bytes->append(static_cast<const char*>(data), static_cast<size_t>(size));
-}
-}  // namespace
+#include "tools/image/ImageDecoder.h"
+#include "tools/image/PngEncoder.h"
 
 bool WritePng(const RgbImage& picture, const std::string& path, std::string& error)
 {
-    std::string png;
-    if (!stbi_write_png_to_func(AppendBytes, &png, picture.width, picture.height, 3, picture.pixels.data(),
-                                picture.width * 3)) {
+    const std::vector<uint8_t> png = EncodePng(picture.pixels.data(), picture.width, picture.height, 3);
+    if (png.empty()) {
         error = path + ": the picture cannot be encoded";
         return false;
     }
@@ -26,7 +16,7 @@ bool WritePng(const RgbImage& picture, const std::string& path, std::string& err
         error = path + ": " + out.error();
         return false;
     }
-    out.stream().write(png.data(), static_cast<std::streamsize>(png.size()));
+    out.stream().write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     if (!out.Commit()) {
         error = path + ": " + (out.error().empty() ? "writing failed" : out.error());
         return false;
@@ -34,13 +24,25 @@ bool WritePng(const RgbImage& picture, const std::string& path, std::string& err
     return true;
 }
 
-std::optional<RgbaImage> LoadRgbaImage(const std::string& path)
+std::optional<RgbaImage> LoadRgbaImage(const std::string& path, std::string& error)
 {
-    int width = 0, height = 0, channels = 0;
-    stbi_uc* pixels = stbi_load(path.c_str(), &width, &height, &channels, 4);
-    if (pixels == nullptr)
+    std::vector<uint8_t> bytes;
+    if (!ReadImageFile(path, bytes, error))
         return std::nullopt;
-    RgbaImage image{width, height, std::vector<uint8_t>(pixels, pixels + size_t(width) * size_t(height) * 4)};
-    stbi_image_free(pixels);
-    return image;
+    DecodeOutcome decoded = DecodeImage(bytes);
+    if (!decoded.ok()) {
+        error = decoded.error;
+        return std::nullopt;
+    }
+    DecodedImage& image = decoded.image;
+    if (image.channels == 4)
+        return RgbaImage{image.width, image.height, std::move(image.pixels)};
+    std::vector<uint8_t> rgba(size_t(image.width) * size_t(image.height) * 4);
+    for (size_t i = 0, j = 0; j < rgba.size(); i += 3, j += 4) {
+        rgba[j] = image.pixels[i];
+        rgba[j + 1] = image.pixels[i + 1];
+        rgba[j + 2] = image.pixels[i + 2];
+        rgba[j + 3] = 255;
+    }
+    return RgbaImage{image.width, image.height, std::move(rgba)};
 }

@@ -1,4 +1,5 @@
-// Pictures to and from files: PNG out, any common image format in.
+// Pictures to and from files: PNG out; texture images in through the tool's
+// one image path (tools/image/ImageDecoder.h).
 #pragma once
 
 #include <optional>
@@ -10,6 +11,6 @@
 // false with the reason in error when that fails (path is then untouched).
 bool WritePng(const RgbImage& picture, const std::string& path, std::string& error);
 
-// JPEG, PNG, BMP, TGA and the like, as RGBA; nothing when the file is not
-// there or not an image.
-std::optional<RgbaImage> LoadRgbaImage(const std::string& path);
+// Any image kind the tool reads, as RGBA; nothing, with the reason in
+// error, when the file cannot be read or is not such an image.
+std::optional<RgbaImage> LoadRgbaImage(const std::string& path, std::string& error);

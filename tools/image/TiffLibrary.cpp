@@ -1,4 +1,4 @@
-#include "tools/export/TiffLibrary.h"
+#include "tools/image/TiffLibrary.h"
 
 #include "tools/scene/RuntimeLibrary.h"
 

@@ -9,8 +9,9 @@
 #include <tiffio.h>
 
 #define KVD_TIFF_FUNCTIONS(X)                                                                           \
-    X(TIFFSetErrorHandler) X(TIFFSetWarningHandler) X(TIFFClientOpen) X(TIFFClose) X(TIFFGetField)    \
-    X(TIFFReadRGBAImageOriented)
+    X(TIFFSetErrorHandler) X(TIFFSetWarningHandler) X(TIFFClientOpenExt) X(TIFFClose) X(TIFFGetField) \
+    X(TIFFGetFieldDefaulted) X(TIFFReadRGBAImageOriented) X(TIFFIsTiled) X(TIFFNumberOfStrips)          \
+    X(TIFFNumberOfTiles) X(TIFFOpenOptionsAlloc) X(TIFFOpenOptionsFree) X(TIFFOpenOptionsSetMaxSingleMemAlloc)
 
 struct TiffLibrary {
 #define KVD_TIFF_MEMBER(name) decltype(&::name) name = nullptr;
