@@ -16,7 +16,10 @@
 namespace {
 class StderrMessages : public MessageSink {
 public:
-    void ShowMessage(const char* text) override { std::fprintf(stderr, "bench_counting_import: %s\n", text); }
+    void ShowMessage(ImportMessage message) override
+    {
+        std::fprintf(stderr, "bench_counting_import: %s\n", MessageMeaning(message));
+    }
 };
 }  // namespace
 
@@ -31,9 +34,9 @@ int main(int argc, char** argv)
     SetSceneHost(&host);
     HostDestination destination;
     SceneReader reader(messages, destination);
-    int imported = reader.ImportFile(argv[1]);
+    const ImportResult result = reader.ImportFile(argv[1]);
     SetSceneHost(nullptr);
-    if (imported != 1 || reader.damaged())
+    if (result != ImportResult::Imported)
         return 1;
     std::printf("objects %llu triangles %llu\n", static_cast<unsigned long long>(host.objects),
                 static_cast<unsigned long long>(host.triangles));

@@ -12,14 +12,17 @@
 #include <vector>
 
 #include "bench/EmptyTriangle.h"
-#include "reader/LargePageAllocator.h"
+#include "base/LargePageAllocator.h"
 #include "reader/MessageSink.h"
 #include "reader/SceneReader.h"
 
 namespace {
 class StderrMessages : public MessageSink {
 public:
-    void ShowMessage(const char* text) override { std::fprintf(stderr, "bench_host_floor: %s\n", text); }
+    void ShowMessage(ImportMessage message) override
+    {
+        std::fprintf(stderr, "bench_host_floor: %s\n", MessageMeaning(message));
+    }
 };
 
 struct WidePoint {
@@ -30,7 +33,7 @@ struct WidePoint {
 
 class FloorDestination final : public SceneDestination {
 public:
-    void Materials(const MaterialList&, const std::vector<tagMaterial>&) override {}
+    void Materials(const MaterialList&) override {}
     void Camera(const CameraView&) override {}
 
     bool BeginMesh(const MeshView& mesh) override
@@ -73,7 +76,7 @@ int main(int argc, char** argv)
     StderrMessages messages;
     FloorDestination destination;
     SceneReader reader(messages, destination);
-    if (reader.ImportFile(argv[1]) != 1 || reader.damaged())
+    if (reader.ImportFile(argv[1]) != ImportResult::Imported)
         return 1;
     std::printf("objects %llu triangles %llu\n", static_cast<unsigned long long>(destination.objects),
                 static_cast<unsigned long long>(destination.triangles));

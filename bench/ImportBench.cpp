@@ -19,7 +19,7 @@ namespace {
 
 class SilentMessages : public MessageSink {
 public:
-    void ShowMessage(const char*) override {}
+    void ShowMessage(ImportMessage) override {}
 };
 
 // A grid scene with the given vertex and face counts; faces beyond the grid's

@@ -1,16 +1,19 @@
 #include "convert/HostDestination.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
 
+#include "base/TextFit.h"
+#include "convert/MaterialConversion.h"
 #include "host/SceneBuilder.h"
 
 namespace {
 // The most points one array can address; vertex counts near it exist only
 // on 32-bit builds.
 constexpr size_t kMaxPoints = PTRDIFF_MAX / sizeof(Point3d);
+// The host's room for a camera name, its NUL included.
+constexpr size_t kCameraNameField = 32;
 }  // namespace
 
 HostDestination::~HostDestination()
@@ -57,7 +60,11 @@ void HostDestination::EndImport()
 }
 
 // The host hears of materials only as the material of each mesh's surface.
-void HostDestination::Materials(const MaterialList&, const std::vector<tagMaterial>&) {}
+void HostDestination::Materials(const MaterialList& fileMaterials)
+{
+    hostMaterials.clear();
+    ConvertMaterials(fileMaterials, hostMaterials);
+}
 
 void HostDestination::Camera(const CameraView& camera)
 {
@@ -65,11 +72,9 @@ void HostDestination::Camera(const CameraView& camera)
     Point3d target;
     eye.set(camera.eye[0], camera.eye[1], camera.eye[2]);
     target.set(camera.target[0], camera.target[1], camera.target[2]);
-    // The host takes the name as a writable text.
-    char name[64];
-    const size_t length = std::min(std::strlen(camera.name), sizeof name - 1);
-    std::memcpy(name, camera.name, length);
-    name[length] = '\0';
+    // The host takes the name as a writable text of its own size.
+    char name[kCameraNameField];
+    CopyTextToField(camera.name, name, sizeof name);
     if (camera.isDefault)
         GB_SetDefaultCamera(name, eye, target, camera.fov);
     else
@@ -117,7 +122,13 @@ bool HostDestination::BeginMesh(const MeshView& mesh)
     else
         Widen(mesh.vertices);
     vertexRoom_ = nullptr;
-    material_ = mesh.hostMaterial;
+    if (mesh.fileMaterial == MeshView::kOwnColour) {
+        // Every byte the default material does not define is zero.
+        std::memset(&material_, 0, sizeof material_);
+        BuildDefaultMaterial(mesh.name, mesh.colour, material_);
+    } else {
+        material_ = hostMaterials[static_cast<size_t>(mesh.fileMaterial)];
+    }
     if (!GB_BeginObject())
         return false;
     if (!GB_BeginSurface(&material_)) {

@@ -1,10 +1,13 @@
 // The host as a destination of the reader: the one place that calls the
 // host's scene-builder functions and makes host points.
 //
-// A mesh becomes one host object with one surface. Its vertices are widened
-// into host points, kept until the object is closed, and each face becomes
-// one GB_AddTriangle with the points of its three corners: corners that
-// share a vertex share a point.
+// The file's materials become host material records once per import
+// (hostMaterials). A mesh becomes one host object with one surface, in a
+// copy of its file material's record or in a default material built from
+// its name and own colour. Its vertices are widened into host points, kept
+// until the object is closed, and each face becomes one GB_AddTriangle with
+// the points of its three corners: corners that share a vertex share a point.
+// Cameras reach the host with their names cut to the host's field.
 //
 // The reader reads a vertex list into the upper half of the points' own
 // storage, and the points are widened in place from the front: the list
@@ -17,7 +20,7 @@
 
 #include "host/Point3d.h"
 #include "host/TagMaterial.h"
-#include "reader/LargePageAllocator.h"
+#include "base/LargePageAllocator.h"
 #include "reader/SceneDestination.h"
 
 class HostDestination final : public SceneDestination {
@@ -28,7 +31,7 @@ public:
     HostDestination& operator=(const HostDestination&) = delete;
 
     bool StartImport() override;
-    void Materials(const MaterialList& fileMaterials, const std::vector<tagMaterial>& hostMaterials) override;
+    void Materials(const MaterialList& fileMaterials) override;
     void Camera(const CameraView& camera) override;
     std::byte* VertexRoom(size_t vertexCount) override;
     bool BeginMesh(const MeshView& mesh) override;
@@ -39,6 +42,8 @@ public:
     static void EndImport();
 
 private:
+    // Record i is made from material i of the file's list.
+    std::vector<tagMaterial> hostMaterials;
     // The working host material handed to GB_BeginSurface; the host may keep
     // its address until the object is closed.
     tagMaterial material_{};

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "reader/FormatTags.h"
-#include "reader/TextFit.h"
+#include "base/TextFit.h"
 
 namespace {
 

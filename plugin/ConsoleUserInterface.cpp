@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 #include "plugin/UserInterface.h"
 
 namespace {

@@ -6,8 +6,20 @@
 
 #include "convert/HostDestination.h"
 #include "host/SceneBuilder.h"
+#include "plugin/DialogTexts.h"
 #include "reader/SceneReader.h"
-#include "reader/UserTexts.h"
+
+namespace {
+// The reader's messages, each in an error box of the user interface.
+class MessageBoxes final : public MessageSink {
+public:
+    explicit MessageBoxes(UserInterface& ui) : ui_(ui) {}
+    void ShowMessage(ImportMessage message) override { ui_.ShowMessage(MessageText(message)); }
+
+private:
+    UserInterface& ui_;
+};
+}  // namespace
 
 int ChooseSceneFile(UserInterface& ui, std::string& path)
 {
@@ -31,9 +43,10 @@ int RunImportSession(UserInterface& ui)
     // may cross into the host, and the host still hears GB_EndImport. No
     // object is open then, since nothing is allocated inside a bracket.
     std::unique_ptr<SceneReader> reader;
+    MessageBoxes messages(ui);
     HostDestination host;
     try {
-        reader = std::make_unique<SceneReader>(ui, host);
+        reader = std::make_unique<SceneReader>(messages, host);
         reader->ImportFile(path);
     } catch (const std::bad_alloc&) {
         reader.reset();

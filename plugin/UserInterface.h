@@ -4,11 +4,10 @@
 
 #include <string>
 
-#include "reader/MessageSink.h"
 
 enum class Answer { Yes, No, Cancel, Closed };
 
-class UserInterface : public MessageSink {
+class UserInterface {
 public:
     virtual ~UserInterface() = default;
 
@@ -22,8 +21,9 @@ public:
     // A modal file-open dialog. filter: entries separated by '|', ended by "||".
     // True with the chosen file's full path in path; false leaves path alone.
     virtual bool ChooseOpenFile(const char* filter, std::string& path) = 0;
-    // ShowMessage (from MessageSink): a modal error box with an OK button, an
-    // exclamation icon and the module's own name as caption.
+    // A modal error box with an OK button, an exclamation icon and the
+    // module's own name as caption. text: NUL-terminated GBK bytes.
+    virtual void ShowMessage(const char* text) = 0;
 };
 
 // The implementation for the platform the module was built for.

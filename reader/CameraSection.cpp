@@ -5,12 +5,8 @@
 #include "reader/DefaultCamera.h"
 #include "reader/FormatTags.h"
 #include "reader/SceneReader.h"
-#include "reader/TextFit.h"
 
 namespace {
-// The host's room for a camera name, its NUL included.
-constexpr size_t kCameraNameField = 32;
-
 std::array<double, 3> PositionOf(const NodeTransform& transform)
 {
     return {std::bit_cast<float>(transform.values[12]), std::bit_cast<float>(transform.values[13]),
@@ -29,7 +25,7 @@ void SceneReader::ReadCameraEntry()
 
 void SceneReader::ReadCamera(NodeRecord& node)
 {
-    ReadNameRecord(node.name, node.secondaryName);
+    ReadNameRecord(node.name);
     CameraRecord camera;
     camera.name = node.name;
 
@@ -44,12 +40,10 @@ void SceneReader::ReadCamera(NodeRecord& node)
     if (damaged_)
         return;
 
-    char name[kCameraNameField];
-    CopyTextToField(camera.name, name, sizeof name);
     // No placement: the view of the fixed default camera. A camera placed
     // without a target looks at the origin, which its unread (all-zero)
     // target transform holds.
-    CameraView view{name, kDefaultEye, kDefaultTarget, kCameraFov, camerasEmitted == 0};
+    CameraView view{camera.name, kDefaultEye, kDefaultTarget, kCameraFov, camerasEmitted == 0};
     if (placed) {
         view.eye = PositionOf(camera.transform);
         view.target = PositionOf(camera.targetTransform);

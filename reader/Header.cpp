@@ -1,49 +1,48 @@
 // The file header: the first tag and the signature decide whether the file
-// is a kvd scene at all; everything else in it is read and kept.
-#include <bit>
-
+// is a kvd scene at all. The rest of the header (a format word, an optional
+// text, four words and an optional block of three values) is read to stay in
+// step; nothing uses it.
 #include "reader/FormatTags.h"
 #include "reader/SceneReader.h"
-#include "reader/UserTexts.h"
 
 namespace {
 constexpr std::string_view kSignature = "*KOLVENDRASIT";
-}
+constexpr int kHeaderWords = 4;
+constexpr int kHeaderValues = 3;
+}  // namespace
 
-int SceneReader::ReadHeader(ImportHeader& header)
+std::optional<ImportResult> SceneReader::ReadHeader()
 {
-    header.firstTag = ReadTag();
-    if (damaged_ || header.firstTag != tags::kFileStart) {
+    const uint16_t firstTag = ReadTag();
+    if (damaged_ || firstTag != tags::kFileStart) {
         ReportDamage();
-        return 0;
+        return ImportResult::HeaderDamaged;
     }
 
     ReadString();
     if (damaged_) {
         ReportDamage();
-        return 0;
+        return ImportResult::HeaderDamaged;
     }
     if (Text() != kSignature) {
-        messages_.ShowMessage(texts::kNotSceneFile);
-        return 0;
+        messages_.ShowMessage(ImportMessage::NotKvdFile);
+        return ImportResult::NotKvdFile;
     }
 
-    header.formatWord = ReadWord();
-    if (ReadTag() == tags::kHeaderText) {
+    ReadWord();   // format word
+    if (ReadTag() == tags::kHeaderText)
         ReadString();
-        header.headerText = Text();
-    }
-    for (uint32_t& word : header.headerWords)
-        word = ReadWord();
+    for (int i = 0; i < kHeaderWords; ++i)
+        ReadWord();
     if (ReadTag() == tags::kHeaderValues) {
-        for (float& value : header.headerValues)
-            value = ReadFloat();
+        for (int i = 0; i < kHeaderValues; ++i)
+            ReadValue();
     }
 
     // A header cut short is a damaged file: the import must not start on it.
     if (damaged_) {
         ReportDamage();
-        return 0;
+        return ImportResult::HeaderDamaged;
     }
-    return 1;
+    return std::nullopt;
 }

@@ -39,7 +39,6 @@ struct MaterialRecord {
     uint32_t code2 = 0;
     std::string name;
     std::string className;
-    std::string reservedText;
     std::array<float, 3> colour1{};
     std::array<float, 3> colour2{};
     std::array<float, 3> colour3{};
@@ -48,7 +47,6 @@ struct MaterialRecord {
     uint32_t scalar2 = 0;
     uint32_t scalar3 = 0;
     uint32_t scalar4 = 0;
-    uint32_t reserved1 = 0;
     uint32_t standardValue2 = 0;
     // No file field fills it; the host record gets it at offset 212, so it is
     // defined as 0.

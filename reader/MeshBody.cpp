@@ -3,15 +3,20 @@
 #include "reader/FormatTags.h"
 #include "reader/SceneReader.h"
 
+namespace {
+// Words of a mesh body after its placement, stored and not interpreted.
+constexpr int kMeshWords = 3;
+}  // namespace
+
 void SceneReader::ReadMesh(NodeRecord& node)
 {
     MeshRecord mesh;
     NodeTransform placement;
-    ReadNameRecord(node.name, node.secondaryName);
+    ReadNameRecord(node.name);
     mesh.name = node.name;
     ReadTransform(placement);
-    for (uint32_t& word : mesh.words)
-        word = ReadTag();
+    for (int i = 0; i < kMeshWords; ++i)
+        ReadTag();
     ReadMaterialRef(mesh);
     EmitMeshGeometry(mesh);
     ReadTag();   // closing tag, any value

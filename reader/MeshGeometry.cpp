@@ -1,10 +1,10 @@
 // The geometry block of a mesh: the vertex list into memory, then the mesh
-// handed on with its material, and its faces in blocks as they are read.
+// handed on with its material or own colour, and its faces in blocks as
+// they are read.
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
-#include "convert/MaterialConversion.h"
 #include "reader/FormatTags.h"
 #include "reader/LittleEndian.h"
 #include "reader/SceneReader.h"
@@ -41,18 +41,13 @@ void SceneReader::EmitMeshGeometry(const MeshRecord& mesh)
     if (damaged_)
         return;
 
-    tagMaterial material;
-    std::memset(&material, 0, sizeof material);
-    MeshView view{mesh.name, MeshView::kOwnColour, mesh.colour, material, vertices,
+    MeshView view{mesh.name, MeshView::kOwnColour, mesh.colour, vertices,
                   std::min(PositiveCount(faceCount), input_->remainingBound() / kFaceBytes)};
-    if (mesh.materialIndex == MeshRecord::kNoMaterial) {
-        BuildDefaultMaterial(mesh.name, mesh.colour, material);
-    } else if (static_cast<size_t>(mesh.materialIndex) < hostMaterials.size()) {
-        view.fileMaterial = mesh.materialIndex;
-        material = hostMaterials[static_cast<size_t>(mesh.materialIndex)];
-    } else {
-        view.colour = kNeutralColour;
-        BuildDefaultMaterial(mesh.name, kNeutralColour, material);
+    if (mesh.materialIndex != MeshRecord::kOwnColour) {
+        if (static_cast<size_t>(mesh.materialIndex) < fileMaterialCount_)
+            view.fileMaterial = mesh.materialIndex;
+        else
+            view.colour = kNeutralColour;
     }
 
     // A refused mesh still has its faces passed over, so the rest of the

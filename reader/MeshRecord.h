@@ -6,11 +6,11 @@
 #include <string>
 
 struct MeshRecord {
-    static constexpr int32_t kNoMaterial = -1;
+    // The mesh body holds a colour of its own instead of a material index.
+    static constexpr int32_t kOwnColour = -1;
 
     std::string name;
-    std::array<uint32_t, 3> words{};
-    // A position in hostMaterials, or kNoMaterial when the mesh has its own colour.
-    int32_t materialIndex = kNoMaterial;
+    // A position in the file's material list, or kOwnColour.
+    int32_t materialIndex = kOwnColour;
     std::array<float, 3> colour{};
 };

@@ -1,10 +1,11 @@
 // Where the reader shows a message to the user (a modal box in the plug-in).
 #pragma once
 
+#include "reader/ImportMessages.h"
+
 class MessageSink {
 public:
-    // text: NUL-terminated GBK bytes.
-    virtual void ShowMessage(const char* text) = 0;
+    virtual void ShowMessage(ImportMessage message) = 0;
 
 protected:
     ~MessageSink() = default;

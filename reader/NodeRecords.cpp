@@ -2,17 +2,21 @@
 #include "reader/FormatTags.h"
 #include "reader/SceneReader.h"
 
-void SceneReader::ReadNameRecord(std::string& name, std::string& secondaryName)
+namespace {
+// Words of a transform record, stored in the file and not interpreted.
+constexpr int kTransformWords = 9;
+}  // namespace
+
+void SceneReader::ReadNameRecord(std::string& name)
 {
     if (ReadTag() != tags::kName)
         return;
     ReadString();
     name = Text();
-    // Any other value ends the record and is not given back.
-    if (ReadTag() == tags::kSecondaryName) {
+    // Any other value ends the record and is not given back; a secondary
+    // name is read past.
+    if (ReadTag() == tags::kSecondaryName)
         ReadString();
-        secondaryName = Text();
-    }
 }
 
 void SceneReader::ReadTransform(NodeTransform& transform)
@@ -21,10 +25,9 @@ void SceneReader::ReadTransform(NodeTransform& transform)
         return;
     if (ReadTag() != tags::kName)
         return;
-    ReadString();
-    transform.name = Text();
-    for (uint32_t& word : transform.words)
-        word = ReadTag();
+    ReadString();   // the transform's name
+    for (int i = 0; i < kTransformWords; ++i)
+        ReadTag();
     for (uint32_t& value : transform.values)
         value = ReadValue();
     ReadTag();   // closing tag, any value

@@ -1,6 +1,6 @@
-// The object section: a forest of node entries read depth first. Mesh nodes
-// are handed on while the tree is read, before their children; nothing of a
-// node is kept once its entry has been read.
+// The object section: a forest of node entries read depth first. Each node
+// and its mesh are handed on while the tree is read, before the node's
+// children; nothing of a node is kept once its entry has been read.
 #include "reader/FormatTags.h"
 #include "reader/SceneReader.h"
 
@@ -18,17 +18,21 @@ int SceneReader::ReadNode()
     ReadString();
     node.label = Text();
     node.nodeType = ReadTag();
+    if (damaged_)
+        return 0;
+    const bool isMesh = node.nodeType == tags::kMeshNode;
+    destination_.BeginNode(NodeView{node.label, isMesh});
     // A mesh carries its child count after its body; for any other node the
     // node type itself is the child count.
-    if (node.nodeType == tags::kMeshNode) {
+    if (isMesh) {
         ReadMesh(node);
         ReadTag();
     }
     node.childCount = currentTag;
 
-    for (uint32_t i = 0; i < node.childCount; ++i) {
-        if (!ReadNode())
-            return 0;
-    }
-    return damaged_ ? 0 : 1;
+    bool complete = !damaged_;
+    for (uint32_t i = 0; i < node.childCount && complete; ++i)
+        complete = ReadNode() != 0;
+    destination_.EndNode();
+    return complete && !damaged_ ? 1 : 0;
 }

@@ -5,8 +5,7 @@
 
 #include "reader/LittleEndian.h"
 #include "reader/SceneReader.h"
-#include "reader/TextFit.h"
-#include "reader/UserTexts.h"
+#include "base/TextFit.h"
 
 SceneReader::SceneReader(MessageSink& messages, SceneDestination& destination)
     : messages_(messages), destination_(destination)
@@ -100,5 +99,5 @@ void SceneReader::ReportDamage()
     if (damageReported_)
         return;
     damageReported_ = true;
-    messages_.ShowMessage(texts::kFileDamaged);
+    messages_.ShowMessage(ImportMessage::FileDamaged);
 }

@@ -1,10 +1,8 @@
 // The scene body after the header: materials, the two counts, cameras or the
 // fixed default camera, the camera section's end tag, then the objects.
-#include "convert/MaterialConversion.h"
 #include "reader/DefaultCamera.h"
 #include "reader/FormatTags.h"
 #include "reader/SceneReader.h"
-#include "reader/UserTexts.h"
 
 void SceneReader::ReadSceneBody()
 {
@@ -12,8 +10,8 @@ void SceneReader::ReadSceneBody()
     ReadMaterialSection(materials);
     if (damaged_)
         return;
-    ConvertMaterials(materials, hostMaterials);
-    destination_.Materials(materials, hostMaterials);
+    fileMaterialCount_ = materials.size();
+    destination_.Materials(materials);
     camerasEmitted = 0;
 
     // Both counts come before the cameras, the object count first.
@@ -30,7 +28,7 @@ void SceneReader::ReadSceneBody()
     if (damaged_)
         return;
     if (endTag != tags::kCameraSectionEnd)
-        messages_.ShowMessage(texts::kCameraSectionError);
+        messages_.ShowMessage(ImportMessage::CameraSectionEnd);
 
     for (uint32_t i = 0; i < objectCount && !damaged_; ++i)
         ReadNode();
@@ -39,5 +37,5 @@ void SceneReader::ReadSceneBody()
 // Given as the default camera; camerasEmitted stays 0.
 void SceneReader::SetDefaultCamera()
 {
-    destination_.Camera(CameraView{texts::kDefaultCameraName, kDefaultEye, kDefaultTarget, kCameraFov, true});
+    destination_.Camera(CameraView{kDefaultCameraName, kDefaultEye, kDefaultTarget, kCameraFov, true});
 }

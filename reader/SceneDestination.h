@@ -4,6 +4,8 @@
 //   StartImport once, after an accepted header (false: nothing follows);
 //   Materials once, right after the material section;
 //   Camera for each camera, or once for the fixed default camera;
+//   for each node entry of the object section, BeginNode, then the node's
+//   mesh (for a mesh node) and its children's entries, then EndNode;
 //   for each mesh whose vertex list the bytes left can hold, VertexRoom
 //   before the list is read;
 //   for each mesh whose geometry block is complete up to its faces:
@@ -11,6 +13,7 @@
 //     blocks are read, then EndMesh (also when the input ends inside the
 //     faces). A refused mesh gets neither: the reader reads past its faces
 //     and stays in step with the file.
+// Every BeginNode gets its EndNode, also when the input ends inside the node.
 //
 // Everything handed over (texts, vertex lists, face blocks, records) lives
 // only for the call, or for a mesh from BeginMesh until EndMesh has
@@ -23,9 +26,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
-#include <vector>
 
-#include "host/TagMaterial.h"
 #include "reader/MaterialRecords.h"
 
 // One vertex of a mesh, the three floats as the file stores them.
@@ -45,31 +46,35 @@ struct MeshFace {
     uint32_t c;
 };
 
-// A camera as the host gets it.
+// A camera: the first of an import is the default camera.
 struct CameraView {
-    const char* name;             // GBK, NUL-terminated, cut to the host's field
+    std::string_view name;        // GBK, as the file stores it
     std::array<double, 3> eye;    // widened floats, or the fixed default view
     std::array<double, 3> target;
     double fov;
-    bool isDefault;               // the host's default camera: the first of an import
+    bool isDefault;
+};
+
+// A node entry of the object section.
+struct NodeView {
+    std::string_view label;   // GBK
+    // A mesh node: its mesh is handed on next (unless its geometry block
+    // stops early), before any of its children.
+    bool isMesh;
 };
 
 // A mesh, handed on once its vertices are read and before its faces.
 struct MeshView {
-    // The file's material list has no such position: the mesh has its own
-    // colour (it names no material, or a position beyond the list).
+    // The mesh names no material of the file: it has its own colour (it
+    // names no material, or a position beyond the file's list).
     static constexpr int32_t kOwnColour = -1;
 
     std::string_view name;        // GBK
-    // Position of the mesh's material in the file's list (and in
-    // hostMaterials), or kOwnColour.
+    // Position of the mesh's material in the file's list, or kOwnColour.
     int32_t fileMaterial;
     // With kOwnColour: the mesh's colour (a neutral grey for a position
     // beyond the list). Otherwise unused.
     std::array<float, 3> colour;
-    // The host record made for the mesh's surface: a copy of the file
-    // material's, or one built from the name and colour.
-    const tagMaterial& hostMaterial;
     std::span<const MeshVertex> vertices;
     // The face count of the file, believed only as far as the bytes left can
     // hold faces: at least as many faces as will arrive. For reserving.
@@ -80,10 +85,12 @@ class SceneDestination {
 public:
     // The import may go on; false: nothing more is read or handed on.
     virtual bool StartImport() { return true; }
-    // The file's materials, and the host records made from them: record i
-    // of hostMaterials is made from material i of fileMaterials.
-    virtual void Materials(const MaterialList& fileMaterials, const std::vector<tagMaterial>& hostMaterials) = 0;
+    // The file's materials in file order: a mesh's fileMaterial is a
+    // position in this list.
+    virtual void Materials(const MaterialList& fileMaterials) = 0;
     virtual void Camera(const CameraView& camera) = 0;
+    virtual void BeginNode(const NodeView& /*node*/) {}
+    virtual void EndNode() {}
     // Room for the vertex list of the next mesh, vertexCount vertices of 12
     // bytes each (the file's floats, as MeshVertex lays them out), or nullptr
     // for the reader to use its own array. A destination that turns the list

@@ -3,10 +3,14 @@
 //
 // The end of the input is noticed by every read. From the first short read
 // on the import is over: nothing more is read, no value of the short read is
-// acted on, an open mesh is ended, and the import tells the user once that
-// the file is damaged. The same happens when records nest deeper than
-// kMaxNestingDepth, so no file can drive the reader into unbounded
-// recursion.
+// acted on, an open mesh and the open nodes are ended, and the import tells
+// the user once that the file is damaged. The same happens when records nest
+// deeper than kMaxNestingDepth, so no file can drive the reader into
+// unbounded recursion.
+//
+// The reader knows no host: it hands on the file's own records (materials,
+// cameras, nodes, meshes), and its result and messages say how the import
+// went.
 #pragma once
 
 #include <cstdint>
@@ -17,11 +21,10 @@
 #include <string_view>
 #include <vector>
 
-#include "host/TagMaterial.h"
+#include "base/LargePageAllocator.h"
 #include "reader/CameraRecords.h"
-#include "reader/ImportHeader.h"
+#include "reader/ImportResult.h"
 #include "reader/InputBuffer.h"
-#include "reader/LargePageAllocator.h"
 #include "reader/MaterialRecords.h"
 #include "reader/MeshRecord.h"
 #include "reader/MessageSink.h"
@@ -40,18 +43,18 @@ public:
     SceneReader(const SceneReader&) = delete;
     SceneReader& operator=(const SceneReader&) = delete;
 
-    // Opens, checks, imports and closes the file. 1 when the scene body was
-    // read; 0 when the file did not open, the header was rejected or the
-    // destination refused the import.
-    int ImportFile(const std::string& path);
+    // Opens, checks, imports and closes the file. A folder is a file that
+    // cannot be opened.
+    ImportResult ImportFile(const std::string& path);
     // The same import from bytes in memory, through the same reader.
-    int ImportBytes(const uint8_t* data, size_t size);
+    ImportResult ImportBytes(const uint8_t* data, size_t size);
+
+    // Why the last ImportFile could not open its file: an errno value
+    // (EISDIR for a folder), or 0.
+    int openError() const { return openError_; }
 
     // Told how far the file has been read, once per block (nullptr: nobody).
     void SetReadProgress(ReadProgress* progress) { readProgress_ = progress; }
-
-    // True once a read met the end of the input or the nesting bound was passed.
-    bool damaged() const { return damaged_; }
 
 private:
     static constexpr size_t kTextBufferSize = 84;
@@ -71,8 +74,10 @@ private:
         bool allowed_;
     };
 
-    int ImportInput();
-    int ReadHeader(ImportHeader& header);
+    ImportResult ImportInput();
+    // Nothing when the header is accepted; otherwise why it is not (the
+    // message has been shown).
+    std::optional<ImportResult> ReadHeader();
     void ReadSceneBody();
     void SetDefaultCamera();
 
@@ -81,7 +86,7 @@ private:
     void ReadMap(MapList& destination);
     void ReadImageBlock(ImageBlock& block);
 
-    void ReadNameRecord(std::string& name, std::string& secondaryName);
+    void ReadNameRecord(std::string& name);
     void ReadTransform(NodeTransform& transform);
 
     void ReadCameraEntry();
@@ -128,7 +133,9 @@ private:
     uint16_t currentTag = 0;
     char textBuffer[kTextBufferSize] = {};
     int32_t camerasEmitted = 0;
-    std::vector<tagMaterial> hostMaterials;
+    // Materials of the file's list: a mesh's material index below it names one.
+    size_t fileMaterialCount_ = 0;
+    int openError_ = 0;
     // The vertex list of the mesh being read, when the destination offers no
     // room for it; its room is kept for the next.
     std::vector<MeshVertex, UninitialisedLargePageAllocator<MeshVertex>> vertices_;

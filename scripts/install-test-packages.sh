@@ -7,7 +7,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ make pkg-config ca-certificates
           libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-          libtinygltf-dev nlohmann-json3-dev libmeshoptimizer-dev libstb-dev libtiff-dev zlib1g-dev libosmesa6-dev
+          libtinygltf-dev nlohmann-json3-dev libsodium-dev libmeshoptimizer-dev libstb-dev libtiff-dev zlib1g-dev
+          libosmesa6-dev
           libassimp-dev assimp-utils python3
           clang lld llvm libclang-rt-14-dev valgrind time
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix

@@ -12,7 +12,7 @@ scene=${1:-samples/house.kvd}
 build=build-quickstart
 out=$build/out
 
-packages=(cmake ninja-build g++ pkg-config libcli11-dev libtinygltf-dev nlohmann-json3-dev
+packages=(cmake ninja-build g++ pkg-config libcli11-dev nlohmann-json3-dev libsodium-dev
           libmeshoptimizer-dev libstb-dev libtiff-dev zlib1g-dev libosmesa6-dev)
 missing=()
 for package in "${packages[@]}"; do

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "plugin/FileDialogFilter.h"
-#include "reader/UserTexts.h"
+#include "plugin/DialogTexts.h"
 
 namespace {
 

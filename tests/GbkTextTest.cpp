@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 
 namespace {
 

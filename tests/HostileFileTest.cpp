@@ -13,7 +13,7 @@
 #include <limits>
 #include <string>
 
-#include "reader/UserTexts.h"
+#include "reader/ImportMessages.h"
 #include "tests/support/CheckedImport.h"
 #include "tests/support/ScenePieces.h"
 
@@ -56,7 +56,7 @@ void Import(const std::vector<uint8_t>& bytes, HostileImport& out)
     EXPECT_LT(PeakVirtualBytes() - peakBefore, kMemoryBound) << "memory grew with the file's claims";
     EXPECT_TRUE(out.host.violations().empty()) << out.host.ViolationReport();
     EXPECT_EQ(out.host.endImports(), 1);
-    EXPECT_EQ(out.host.MessageCount(texts::kFileDamaged), out.result.damaged ? 1 : 0);
+    EXPECT_EQ(out.host.MessageCount(ImportMessage::FileDamaged), out.result.damaged ? 1 : 0);
 }
 
 std::vector<HostCall> CallsOf(const CheckingHost& host, HostCall::Kind kind)
@@ -151,7 +151,7 @@ TEST(HostileFileTest, StringCountOfAllOnesEndsTheImportWhereverItStands)
         Import(SceneBytes(scene), import);
         EXPECT_TRUE(import.result.damaged);
         EXPECT_EQ(import.host.startImports(), c.started ? 1 : 0);
-        EXPECT_EQ(import.host.MessageCount(texts::kNotSceneFile), 0);
+        EXPECT_EQ(import.host.MessageCount(ImportMessage::NotKvdFile), 0);
         EXPECT_EQ(import.host.objectsBegun(), 0);
     }
 }

@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 #include "plugin/ImportSession.h"
 #include "tools/standin/SceneHost.h"
 #include "tests/support/CaseName.h"

@@ -14,7 +14,7 @@
 
 #include "host/SceneBuilder.h"
 #include "reader/SceneReader.h"
-#include "reader/UserTexts.h"
+#include "reader/ImportMessages.h"
 #include "tests/support/CheckedImport.h"
 #include "tests/support/ScenePieces.h"
 #include "tests/support/WholeScenes.h"
@@ -43,7 +43,7 @@ TEST_P(TruncationSweepTest, EveryCutEndsCleanlyWithAPrefixOfTheWholeFilesCalls)
     ASSERT_TRUE(wholeHost.violations().empty()) << wholeHost.ViolationReport();
     ASSERT_EQ(wholeResult.imported, 1);
     ASSERT_FALSE(wholeResult.damaged);
-    ASSERT_EQ(wholeHost.MessageCount(texts::kFileDamaged), 0);
+    ASSERT_EQ(wholeHost.MessageCount(ImportMessage::FileDamaged), 0);
     const std::vector<HostCall> wholeCalls = wholeHost.OpeningCalls();
 
     for (size_t cut = 0; cut < whole.size(); ++cut) {
@@ -60,7 +60,7 @@ TEST_P(TruncationSweepTest, EveryCutEndsCleanlyWithAPrefixOfTheWholeFilesCalls)
             failure += "GB_EndImport called " + std::to_string(host.endImports()) + " times\n";
         if (!result.damaged)
             failure += "the cut went unnoticed\n";
-        if (host.MessageCount(texts::kFileDamaged) != 1)
+        if (host.MessageCount(ImportMessage::FileDamaged) != 1)
             failure += "the damaged-file message not shown exactly once\n";
         if (!IsPrefix(host.OpeningCalls(), wholeCalls))
             failure += "the host heard something the whole file does not say\n";

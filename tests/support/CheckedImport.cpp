@@ -12,8 +12,9 @@ CheckedImportResult RunInstalled(CheckingHost& host, RunImport&& runImport)
     {
         HostDestination destination;
         SceneReader reader(host, destination);
-        result.imported = runImport(reader);
-        result.damaged = reader.damaged();
+        result.result = runImport(reader);
+        result.imported = BodyWasRead(result.result) ? 1 : 0;
+        result.damaged = result.result == ImportResult::BodyDamaged || result.result == ImportResult::HeaderDamaged;
         HostDestination::EndImport();
     }
     SetSceneHost(previous);

@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "reader/ImportResult.h"
 #include "tests/support/CheckingHost.h"
 
 struct CheckedImportResult {
-    int imported = 0;        // ImportBytes' result
-    bool damaged = false;    // the reader met the end of the input or its nesting bound
+    ImportResult result = ImportResult::CannotOpen;
+    int imported = 0;        // 1 when the scene body was read, whole or up to damage
+    bool damaged = false;    // the header or the body was damaged (the user was told so)
 };
 
 // Installs host for the session and checks its end (FinishSession).

@@ -3,7 +3,6 @@
 #include <bit>
 #include <cstring>
 
-#include "reader/UserTexts.h"
 
 namespace {
 
@@ -20,17 +19,6 @@ uint64_t Mix(uint64_t digest, const void* data, size_t size)
 bool HasNul(const char* field, size_t size)
 {
     return std::memchr(field, '\0', size) != nullptr;
-}
-
-// Texts the reader may show; anything else is a stray message.
-bool IsKnownMessage(const std::string& text)
-{
-    for (const char* known : {texts::kFileDamaged, texts::kNotSceneFile,
-                              texts::kStartImportError, texts::kCameraSectionError}) {
-        if (text == known)
-            return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -206,17 +194,14 @@ int CheckingHost::EndObject()
     return 1;
 }
 
-void CheckingHost::ShowMessage(const char* text)
+void CheckingHost::ShowMessage(ImportMessage message)
 {
-    std::string message(text != nullptr ? text : "");
-    if (!IsKnownMessage(message))
-        Violation("unknown message shown");
-    if (MessageCount(message.c_str()) > 0)
-        Violation("message shown twice: " + message);
+    if (MessageCount(message) > 0)
+        Violation(std::string("message shown twice: ") + MessageMeaning(message));
     if (objectOpen_)
         Violation("message shown inside an object");
     messages_.push_back(message);
-    Record(HostCall(HostCall::Kind::Message, message));
+    Record(HostCall(HostCall::Kind::Message, MessageText(message)));
 }
 
 void CheckingHost::FinishSession()
@@ -250,7 +235,7 @@ std::vector<HostCall> CheckingHost::OpeningCalls() const
         case HostCall::Kind::EndImport:
             continue;
         case HostCall::Kind::Message:
-            if (call.text == texts::kFileDamaged)
+            if (call.text == MessageText(ImportMessage::FileDamaged))
                 continue;
             break;
         default:
@@ -261,10 +246,10 @@ std::vector<HostCall> CheckingHost::OpeningCalls() const
     return opening;
 }
 
-int CheckingHost::MessageCount(const char* text) const
+int CheckingHost::MessageCount(ImportMessage message) const
 {
     int count = 0;
-    for (const std::string& message : messages_)
-        count += message == text ? 1 : 0;
+    for (const ImportMessage shown : messages_)
+        count += shown == message ? 1 : 0;
     return count;
 }

@@ -67,7 +67,7 @@ public:
     int AddTriangle(const Point3d* a, const Point3d* b, const Point3d* c) override;
     int EndSurface() override;
     int EndObject() override;
-    void ShowMessage(const char* text) override;
+    void ShowMessage(ImportMessage message) override;
 
     // Checks what can only be judged once the session is over (the session
     // calls GB_EndImport itself, after the reader). Call once, at the end.
@@ -86,7 +86,7 @@ public:
     int endImports() const { return endImports_; }
     int objectsBegun() const { return objectsBegun_; }
     int triangles() const { return triangles_; }
-    int MessageCount(const char* text) const;
+    int MessageCount(ImportMessage message) const;
     // One digest per object begun: its surface's material and triangles,
     // 0 for a refused object. Lets two imports of one file be compared.
     const std::vector<uint64_t>& objectDigests() const { return objectDigests_; }
@@ -103,7 +103,7 @@ private:
     CheckingHostOptions options_;
     std::vector<std::string> violations_;
     std::vector<HostCall> calls_;
-    std::vector<std::string> messages_;
+    std::vector<ImportMessage> messages_;
     std::vector<uint64_t> objectDigests_;
     int startImports_ = 0;
     int endImports_ = 0;

@@ -6,15 +6,16 @@
 #include <vector>
 
 #include "plugin/UserInterface.h"
+#include "tools/standin/TraceHost.h"
 
 class ScriptedUserInterface : public UserInterface {
 public:
     Answer answer = Answer::Yes;
     // The file the dialog returns; none: the user cancels the dialog.
     std::optional<std::string> chosenPath;
-    // Also shown every message, e.g. a TraceHost, so messages keep their
-    // place among the host calls.
-    MessageSink* messageEcho = nullptr;
+    // Also shown every message, so messages keep their place among the
+    // host calls of its trace.
+    TraceHost* messageEcho = nullptr;
 
     int startUps = 0;
     int shutDowns = 0;

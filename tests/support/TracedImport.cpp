@@ -22,9 +22,12 @@ InstalledTraceHost::InstalledTraceHost(HostRefusals refusals)
 
 InstalledTraceHost::~InstalledTraceHost() { SetSceneHost(previous_); }
 
-TracedImport::TracedImport(HostRefusals refusals) : trace_(refusals), reader_(trace_.host(), host_) {}
+TracedImport::TracedImport(HostRefusals refusals)
+    : trace_(refusals), messages_(trace_.host()), reader_(messages_, host_)
+{
+}
 
-int TracedImport::Import(const std::vector<uint8_t>& bytes)
+ImportResult TracedImport::Import(const std::vector<uint8_t>& bytes)
 {
     auto exact = std::make_unique<uint8_t[]>(bytes.size());
     std::copy(bytes.begin(), bytes.end(), exact.get());

@@ -36,11 +36,22 @@ public:
 
     // Imports a copy of the bytes in a buffer of exactly their size, so a
     // read past the end is an error the address sanitizer sees.
-    int Import(const std::vector<uint8_t>& bytes);
+    ImportResult Import(const std::vector<uint8_t>& bytes);
     const std::vector<std::string>& lines() const { return trace_.lines; }
 
 private:
+    // The reader's messages as lines of the trace.
+    class TracedMessages final : public MessageSink {
+    public:
+        explicit TracedMessages(TraceHost& trace) : trace_(trace) {}
+        void ShowMessage(ImportMessage message) override { trace_.ShowMessage(MessageText(message)); }
+
+    private:
+        TraceHost& trace_;
+    };
+
     InstalledTraceHost trace_;
+    TracedMessages messages_;
     HostDestination host_;
     SceneReader reader_;
 };

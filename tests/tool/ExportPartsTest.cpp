@@ -1,5 +1,5 @@
 // The pieces the writers are made of: camera placement, texture references,
-// indexed meshes and the replace-when-complete output file.
+// meshes indexed from their corners and the replace-when-complete output file.
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include "IndexedMeshes.h"
 #include "TempFolder.h"
 #include "tools/export/CameraPose.h"
-#include "tools/export/IndexedMesh.h"
 #include "tools/export/ReplacingFile.h"
 #include "tools/export/TextureReference.h"
 
@@ -106,20 +106,20 @@ INSTANTIATE_TEST_SUITE_P(
                     TextureCase{"\xc4\xbe\xce\xc6\\\x81\x5c.jpg", "木纹/乗.jpg", "%E6%9C%A8%E7%BA%B9/%E4%B9%97.jpg"},
                     TextureCase{"", "", ""}));
 
-TEST(IndexedMeshTest, StoresSharedCornersOnceInFirstUseOrder)
+TEST(CornerIndexingTest, StoresSharedCornersOnceInFirstUseOrder)
 {
     // Two triangles sharing an edge, the second given as (2, 1, 3).
     const std::vector<float> corners = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 1, 0, 1, 0, 0, 1, 1, 0};
-    const IndexedMesh mesh = BuildIndexedMesh(corners, AxisMode::Keep);
+    const CollectedMesh mesh = StreamIndexedCorners(corners, AxisMode::Keep);
     EXPECT_EQ(mesh.vertexCount(), 4u);
     EXPECT_EQ(mesh.indices, (std::vector<uint32_t>{0, 1, 2, 2, 1, 3}));
     EXPECT_EQ(mesh.positions, (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0}));
 }
 
-TEST(IndexedMeshTest, TurnsZUpIntoYUpAndKeepsSignedZeros)
+TEST(CornerIndexingTest, TurnsZUpIntoYUpAndKeepsSignedZeros)
 {
     const std::vector<float> corners = {1, 2, 3, -0.0f, 0, 0, 0, 0, 0};
-    const IndexedMesh mesh = BuildIndexedMesh(corners, AxisMode::ToYUp);
+    const CollectedMesh mesh = StreamIndexedCorners(corners, AxisMode::ToYUp);
     ASSERT_EQ(mesh.vertexCount(), 3u);
     EXPECT_EQ((std::vector<float>(mesh.positions.begin(), mesh.positions.begin() + 3)),
               (std::vector<float>{1, 3, -2}));
@@ -127,7 +127,7 @@ TEST(IndexedMeshTest, TurnsZUpIntoYUpAndKeepsSignedZeros)
     EXPECT_FALSE(std::signbit(mesh.positions[6]));
 }
 
-TEST(IndexedMeshTest, LeavesOutTrianglesWithCornersThatAreNotNumbers)
+TEST(CornerIndexingTest, LeavesOutTrianglesWithCornersThatAreNotNumbers)
 {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
@@ -135,16 +135,16 @@ TEST(IndexedMeshTest, LeavesOutTrianglesWithCornersThatAreNotNumbers)
                                         nan, 0, 0, 1, 0, 0, 0, 1, 0,   // dropped
                                         0, 0, 0, 1, 0, -inf, 0, 1, 0,  // dropped
                                         0, 0, 0, 0, 1, 0, 1, 0, 0};    // kept
-    const IndexedMesh mesh = BuildIndexedMesh(corners, AxisMode::ToYUp);
+    const CollectedMesh mesh = StreamIndexedCorners(corners, AxisMode::ToYUp);
     EXPECT_EQ(mesh.trianglesDropped, 2u);
     EXPECT_EQ(mesh.indices, (std::vector<uint32_t>{0, 1, 2, 0, 2, 1}));
 }
 
-TEST(IndexedMeshTest, ProjectsTexturesUprightOntoWallsAndKeepsCornersOnOneFaceShared)
+TEST(CornerIndexingTest, ProjectsTexturesUprightOntoWallsAndKeepsCornersOnOneFaceShared)
 {
     // A wall facing -y (Z up): 500 units wide and high, one texture tile.
     const std::vector<float> wall = {0, 0, 0, 500, 0, 0, 500, 0, 500, 0, 0, 0, 500, 0, 500, 0, 0, 500};
-    const IndexedMesh mesh = BuildIndexedMesh(wall, AxisMode::ToYUp, true);
+    const CollectedMesh mesh = StreamIndexedCorners(wall, AxisMode::ToYUp, true);
     ASSERT_EQ(mesh.vertexCount(), 4u);
     ASSERT_EQ(mesh.texCoords.size(), 8u);
     // Image u follows +x; image rows run down, so the top edge has v one tile less.
@@ -152,14 +152,14 @@ TEST(IndexedMeshTest, ProjectsTexturesUprightOntoWallsAndKeepsCornersOnOneFaceSh
               (std::vector<float>{0, 0, 1, 0, 1, -1}));
 }
 
-TEST(IndexedMeshTest, SplitsACornerWhereFacesAroundItTakeDifferentProjections)
+TEST(CornerIndexingTest, SplitsACornerWhereFacesAroundItTakeDifferentProjections)
 {
     // A floor triangle and a wall triangle sharing the edge from (0, 0, 0) to
     // (500, 0, 0): the wall's image runs the other way along it, so only
     // (0, 0, 0), at u = 0 in both, stays shared.
     const std::vector<float> corners = {0, 0, 0, 500, 0, 0, 0, 500, 0, 0, 0, 0, 0, 0, 500, 500, 0, 0};
-    EXPECT_EQ(BuildIndexedMesh(corners, AxisMode::Keep).vertexCount(), 4u);
-    EXPECT_EQ(BuildIndexedMesh(corners, AxisMode::Keep, true).vertexCount(), 5u);
+    EXPECT_EQ(StreamIndexedCorners(corners, AxisMode::Keep).vertexCount(), 4u);
+    EXPECT_EQ(StreamIndexedCorners(corners, AxisMode::Keep, true).vertexCount(), 5u);
 }
 
 std::string Contents(const std::string& path)

@@ -13,8 +13,7 @@
 
 #include "TempFolder.h"
 #include "ToolRun.h"
-#include "tools/export/SceneExport.h"
-#include "tools/export/SceneImages.h"
+#include "tools/writer/SceneBlocks.h"
 
 namespace {
 
@@ -36,19 +35,17 @@ TEST(ImagesBesideTest, ConvertingIntoTheScenesFolderLeavesItsImagesAsTheyWere)
     WriteSolid(folder.path() / "wall.bmp", 4, 200);
     WriteSolid(folder.path() / "wall.png", 2, 50);
     const std::string sourcePng = ReadFile(folder.path() / "wall.png");
-    SceneMaterial material;
-    material.texture = "wall.bmp";
-    material.bumpTexture = "wall.png";
-    SceneModel scene;
-    scene.materials = {material};
-    const SceneImages images = GatherSceneImages(scene.materials, {folder.path(), {}});
-    ASSERT_EQ(images.images.size(), 2u);
+    // A scene whose material names both, used by one mesh.
+    kvdwriter::SceneDescription scene;
+    scene.materials.materials = {{.name = "wall",
+                                  .maps = {{kvdwriter::ImageMap(kvdwriter::kFirstTextureMap, "wall.bmp"),
+                                            kvdwriter::ImageMap(kvdwriter::kSecondTextureMap, "wall.png")}}}};
+    scene.nodes = {kvdwriter::MeshNode("wall", kvdwriter::Triangle(), 0)};
+    ASSERT_TRUE(kvdwriter::WriteBytesToFile(folder / "scene.kvd", kvdwriter::SceneBytes(scene)));
 
     for (const char* output : {"out.gltf", "out.obj"}) {
-        ExportOptions options;
-        options.images = &images;
-        const ExportResult result = ExportScene(scene, folder / output, *FormatFromPath(output), options);
-        ASSERT_TRUE(result.written) << result.error;
+        const ToolRun run = RunKvd(folder.path(), "convert --quiet " + Quote(folder / "scene.kvd") + " " + Quote(folder / output));
+        ASSERT_EQ(run.exitCode, 0) << run.err;
         EXPECT_EQ(ReadFile(folder.path() / "wall.png"), sourcePng) << output;
     }
     const nlohmann::json gltf = nlohmann::json::parse(ReadFile(folder.path() / "out.gltf"));

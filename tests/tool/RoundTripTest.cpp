@@ -3,6 +3,7 @@
 // positions (after the axis change), the cameras, and UTF-8 names.
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "ConvertScenes.h"
 #include "TempFolder.h"
 #include "tools/export/SceneExport.h"
+#include "tools/export/StreamingConversion.h"
 #include "tools/scene/SceneCollector.h"
 #include "tools/scene/SceneImport.h"
 
@@ -95,15 +97,22 @@ protected:
         ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
         std::fclose(file);
 
+        // The cameras as the reader gives them, to check the output's against.
         SceneCollector collector(model_);
-        ASSERT_EQ(ImportScene(input, collector, nullptr).status, ImportStatus::Complete);
+        ASSERT_EQ(ImportScene(input, collector, nullptr).result, ImportResult::Imported);
+
+        // kvd convert's path: each part of the scene to the writer as it is read.
         output_ = folder_ / ("scene." + GetParam().extension);
         ExportOptions options;
         options.axes = GetParam().axes;
         WriterLimits limits;
         limits.mergeVertexLimit = GetParam().mergeVertexLimit;
-        const ExportResult result = ExportScene(model_, output_, *FormatFromPath(output_), options, limits);
-        ASSERT_TRUE(result.written) << result.error;
+        const std::unique_ptr<SceneWriter> writer = MakeSceneWriter(output_, *FormatFromPath(output_), options, limits);
+        ASSERT_TRUE(writer->Open()) << writer->error();
+        StreamingConversion conversion(*writer);
+        ASSERT_EQ(ImportScene(input, conversion, nullptr).result, ImportResult::Imported);
+        conversion.Complete();
+        ASSERT_TRUE(writer->Finish(nullptr)) << writer->error();
 
         loaded_ = importer_.ReadFile(output_, 0);
         ASSERT_NE(loaded_, nullptr) << importer_.GetErrorString();

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tools/scene/RuntimeLibrary.h"
+#include "base/RuntimeLibrary.h"
 
 namespace {
 

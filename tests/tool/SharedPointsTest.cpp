@@ -1,6 +1,6 @@
-// The collector keeps a mesh's vertex list and faces, and the exporters index
-// them without a corner list: the result must be the corner path's, byte for
-// byte, whatever the vertices hold.
+// The writers and the renderer index a mesh from its vertex list and faces,
+// without a corner list: the result must be what the general remap gives
+// over the corners, byte for byte, whatever the vertices hold.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,9 +11,8 @@
 
 #include <meshoptimizer.h>
 
+#include "IndexedMeshes.h"
 #include "tools/export/EqualPointMerge.h"
-#include "tools/export/IndexedMesh.h"
-#include "tools/scene/SceneModel.h"
 
 namespace {
 
@@ -65,18 +64,23 @@ std::vector<float> CornersOf(const PointMesh& mesh)
     return corners;
 }
 
-// What the collector keeps when the reader hands it the mesh.
-SceneObject Collect(const PointMesh& mesh)
+std::vector<float> PointsOf(const PointMesh& mesh)
 {
-    SceneObject object;
+    std::vector<float> points;
     for (const auto& point : mesh.points)
-        object.points.insert(object.points.end(), point.begin(), point.end());
-    for (const auto& face : mesh.faces)
-        object.indices.insert(object.indices.end(), face.begin(), face.end());
-    return object;
+        points.insert(points.end(), point.begin(), point.end());
+    return points;
 }
 
-void ExpectSameMesh(const IndexedMesh& got, const IndexedMesh& want)
+std::vector<uint32_t> FacesOf(const PointMesh& mesh)
+{
+    std::vector<uint32_t> faces;
+    for (const auto& face : mesh.faces)
+        faces.insert(faces.end(), face.begin(), face.end());
+    return faces;
+}
+
+void ExpectSameMesh(const CollectedMesh& got, const CollectedMesh& want)
 {
     EXPECT_EQ(got.trianglesDropped, want.trianglesDropped);
     EXPECT_EQ(got.indices, want.indices);
@@ -95,12 +99,12 @@ TEST(SharedPointsTest, IndexLikeTheCornersInEveryAxisModeWithAndWithoutTextures)
 {
     for (const PointMesh& mesh : Meshes()) {
         SCOPED_TRACE(mesh.name);
-        const SceneObject object = Collect(mesh);
-        EXPECT_EQ(object.triangleCount(), mesh.faces.size());
+        const std::vector<float> points = PointsOf(mesh);
+        const std::vector<uint32_t> faces = FacesOf(mesh);
         const std::vector<float> corners = CornersOf(mesh);
         for (AxisMode axes : {AxisMode::Keep, AxisMode::ToYUp}) {
             for (bool textured : {false, true})
-                ExpectSameMesh(BuildIndexedMesh(object, axes, textured), BuildIndexedMesh(corners, axes, textured));
+                ExpectSameMesh(StreamIndexed(points, faces, axes, textured), RemapIndexedCorners(corners, axes, textured));
         }
     }
 }

@@ -15,9 +15,9 @@
 #include <gtest/gtest.h>
 #include <tiny_gltf.h>
 
+#include "IndexedMeshes.h"
 #include "TempFolder.h"
-#include "tools/export/GltfExport.h"
-#include "tools/export/IndexedMesh.h"
+#include "tools/export/GltfStreamWriter.h"
 #include "tools/export/ObjExport.h"
 #include "tools/export/SceneExport.h"
 #include "tools/export/StreamedMesh.h"
@@ -26,21 +26,6 @@
 namespace {
 
 const float kNan = std::numeric_limits<float>::quiet_NaN();
-
-// Collects what the streamed mesh hands on.
-struct CollectedMesh final : IndexedMeshSink {
-    std::vector<float> positions;
-    std::vector<float> texCoords;
-    std::vector<uint32_t> indices;
-
-    void AddVertices(const float* p, const float* t, size_t count) override
-    {
-        positions.insert(positions.end(), p, p + count * 3);
-        if (t != nullptr)
-            texCoords.insert(texCoords.end(), t, t + count * 2);
-    }
-    void AddIndices(const uint32_t* i, size_t count) override { indices.insert(indices.end(), i, i + count); }
-};
 
 struct MeshCase {
     const char* name;
@@ -101,27 +86,22 @@ std::vector<float> Corners(const CollectedMesh& mesh)
 CollectedMesh Streamed(const MeshCase& c, bool textured, size_t mergeLimit, size_t facesPerBlock,
                        uint64_t* dropped = nullptr)
 {
-    CollectedMesh out;
-    StreamedMesh mesh;
-    mesh.Begin(c.points.data(), c.points.size() / 3, AxisMode::ToYUp, textured, out, mergeLimit);
-    for (size_t t = 0; t < c.faces.size() / 3; t += facesPerBlock)
-        mesh.AddTriangles(&c.faces[t * 3], std::min(facesPerBlock, c.faces.size() / 3 - t));
-    mesh.End();
+    CollectedMesh out = StreamIndexed(c.points, c.faces, AxisMode::ToYUp, textured, mergeLimit, facesPerBlock);
     if (dropped != nullptr)
-        *dropped = mesh.trianglesDropped();
+        *dropped = out.trianglesDropped;
     return out;
 }
 
 class StreamedMeshTest : public testing::TestWithParam<MeshCase> {};
 
-TEST_P(StreamedMeshTest, MergedGivesWhatIndexingTheWholeMeshGives)
+TEST_P(StreamedMeshTest, MergedGivesWhatTheGeneralRemapGivesOverTheCorners)
 {
     const MeshCase& c = GetParam();
     std::vector<float> corners;
     for (uint32_t point : c.faces)
         corners.insert(corners.end(), &c.points[point * 3], &c.points[point * 3] + 3);
     for (bool textured : {false, true}) {
-        const IndexedMesh whole = BuildIndexedMesh(corners, AxisMode::ToYUp, textured);
+        const CollectedMesh whole = RemapIndexedCorners(corners, AxisMode::ToYUp, textured);
         uint64_t dropped = 0;
         // Blocks of one face and of all faces must not change anything.
         for (size_t block : {size_t{1}, c.faces.size()}) {

@@ -23,7 +23,7 @@ namespace {
 
 class NoMessages final : public MessageSink {
 public:
-    void ShowMessage(const char* text) override { ADD_FAILURE() << text; }
+    void ShowMessage(ImportMessage message) override { ADD_FAILURE() << MessageMeaning(message); }
 };
 
 NodeDescription Mesh(std::vector<Vertex> vertices, std::vector<Face> faces, std::optional<uint16_t> material)
@@ -45,7 +45,7 @@ void Import(const SceneDescription& scene, SceneDestination& destination)
     const std::vector<uint8_t> bytes = SceneBytes(scene);
     NoMessages messages;
     SceneReader reader(messages, destination);
-    EXPECT_EQ(reader.ImportBytes(bytes.data(), bytes.size()), 1);
+    EXPECT_EQ(reader.ImportBytes(bytes.data(), bytes.size()), ImportResult::Imported);
 }
 
 MaterialDescription Material(const std::string& name, std::vector<MapDescription> maps = {})
@@ -245,7 +245,7 @@ TEST(ProgressReporterTest, ReportsTheFilePositionInStepsWhileAVertexListIsRead)
     RecordingProgress progress;
     ImportReport report = ImportScene(path, destination, &progress);
 
-    EXPECT_EQ(report.status, ImportStatus::Complete);
+    EXPECT_EQ(report.result, ImportResult::Imported);
     EXPECT_EQ(summary.triangles, 1u);
     ASSERT_GE(progress.positions.size(), 3u);
     EXPECT_EQ(progress.total, bytes.size());

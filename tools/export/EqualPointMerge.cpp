@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "reader/LargePageAllocator.h"
+#include "base/LargePageAllocator.h"
 
 namespace {
 template <size_t kWidth>

@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 #include "tools/export/MaterialMaps.h"
 #include "tools/export/ReplacingFile.h"
 #include "tools/export/SceneExport.h"
@@ -58,9 +58,12 @@ void PutMaterial(std::string& mtl, const SceneMaterial& material, const std::str
                  const MaterialImageFiles& files)
 {
     mtl += "newmtl " + name + '\n';
-    PutColour(mtl, "Ka", material.ambient);
+    // A mesh's own colour is one colour: no ambient or specular one.
+    if (!material.ownColour)
+        PutColour(mtl, "Ka", material.ambient);
     PutColour(mtl, "Kd", material.diffuse);
-    PutColour(mtl, "Ks", material.specular);
+    if (!material.ownColour)
+        PutColour(mtl, "Ks", material.specular);
     mtl += "d 1\nillum 2\n";
     if (!files.texture.empty())
         mtl += "map_Kd " + files.texture + '\n';
@@ -170,9 +173,8 @@ void ObjStreamWriter::BeginMesh(const float* points, size_t pointCount, int mate
     if (meshOpen_)
         EndMesh();
     meshOpen_ = true;
-    meshMaterial_ = material >= 0 && static_cast<size_t>(material) < materials_.size() ? material
-                                                                                       : kNoMaterial;
-    meshTextured_ = meshMaterial_ != kNoMaterial && materialTextured_[static_cast<size_t>(meshMaterial_)];
+    meshMaterial_ = static_cast<size_t>(material);
+    meshTextured_ = materialTextured_[meshMaterial_];
     NameLibrary();
     Put(obj_, "o object_" + std::to_string(++objects_) + '\n');
     mesh_.Begin(points, pointCount, options_.axes, meshTextured_, *this, limits_.mergeVertexLimit);
@@ -247,8 +249,7 @@ void ObjStreamWriter::EndMesh()
     uint64_t copied = 0;
     if (!failed() && !obj_.Append(texCoords_, nullptr, copied, 0))
         Fail(WriteFailure::Io, obj_.error());
-    if (meshMaterial_ != kNoMaterial)
-        Put(obj_, "usemtl " + materialNames_[static_cast<size_t>(meshMaterial_)] + '\n');
+    Put(obj_, "usemtl " + materialNames_[meshMaterial_] + '\n');
     if (!failed() && !obj_.Append(faces_, nullptr, copied, 0))
         Fail(WriteFailure::Io, obj_.error());
     if (!failed() && (!texCoords_.Clear() || !faces_.Clear()))

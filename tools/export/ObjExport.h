@@ -50,7 +50,7 @@ private:
 
     StreamedMesh mesh_;
     bool meshOpen_ = false;
-    int meshMaterial_ = kNoMaterial;
+    size_t meshMaterial_ = 0;
     bool meshTextured_ = false;
     uint64_t objects_ = 0;
     // OBJ counts vertices and texture coordinates from 1 across the file.

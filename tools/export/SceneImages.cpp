@@ -5,7 +5,7 @@
 #include <set>
 #include <system_error>
 
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 #include "tools/export/ImageLookup.h"
 #include "tools/export/MaterialMaps.h"
 
@@ -84,14 +84,6 @@ void SceneImageGatherer::Add(const SceneMaterial& material)
     slots.texture = ImageFor(names.texture);
     slots.bump = ImageFor(names.bump);
     result_.materials.push_back(slots);
-}
-
-SceneImages GatherSceneImages(const std::vector<SceneMaterial>& materials, const ImageSearch& search)
-{
-    SceneImageGatherer gatherer(search);
-    for (const SceneMaterial& material : materials)
-        gatherer.Add(material);
-    return std::move(gatherer.images());
 }
 
 void KeepSourcesWhenWritingInto(const fs::path& folder, SceneImages& images)

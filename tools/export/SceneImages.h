@@ -44,10 +44,8 @@ struct SceneImages {
     std::vector<UnusableImage> unusable;  // each stored name once
 };
 
-SceneImages GatherSceneImages(const std::vector<SceneMaterial>& materials, const ImageSearch& search);
-
-// The same, a material at a time as the materials come: each Add appends the
-// material's slots to images(), finding each image once.
+// Finds a scene's images a material at a time as the materials come: each
+// Add appends the material's slots to images(), finding each image once.
 class SceneImageGatherer {
 public:
     explicit SceneImageGatherer(ImageSearch search) : search_(std::move(search)) {}

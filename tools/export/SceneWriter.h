@@ -17,15 +17,31 @@
 
 class ProgressSink;
 
-// A mesh with no material: the output's default surface.
-inline constexpr int kNoMaterial = -1;
-
 enum class OutputFormat { Glb, Gltf, Obj };
 
 enum class WriteFailure {
     None,
     Io,         // a file could not be made or written (the system's reason kept)
     TooLarge,   // the output would pass what its format can hold
+};
+
+// The first failure of an output, kept: everything after it does nothing.
+class WriteStatus {
+public:
+    void Fail(WriteFailure failure, const std::string& error)
+    {
+        if (failure_ == WriteFailure::None) {
+            failure_ = failure;
+            error_ = error;
+        }
+    }
+    bool failed() const { return failure_ != WriteFailure::None; }
+    WriteFailure failure() const { return failure_; }
+    const std::string& error() const { return error_; }
+
+private:
+    WriteFailure failure_ = WriteFailure::None;
+    std::string error_;
 };
 
 struct WriterLimits {
@@ -43,7 +59,8 @@ public:
     // The material's number for BeginMesh, in the order given.
     virtual int AddMaterial(const SceneMaterial& material) = 0;
     // points: x y z per point in source axes, valid until EndMesh. material:
-    // a number from AddMaterial, or kNoMaterial.
+    // a number from AddMaterial (every mesh has a material: a file's or its
+    // own colour).
     virtual void BeginMesh(const float* points, size_t pointCount, int material) = 0;
     // corners: three point numbers per triangle, each below pointCount.
     virtual void AddTriangles(const uint32_t* corners, size_t triangleCount) = 0;
@@ -53,20 +70,13 @@ public:
     // copied. False, with nothing under the output's name touched, on failure.
     virtual bool Finish(ProgressSink* progress) = 0;
 
-    bool failed() const { return failure_ != WriteFailure::None; }
-    WriteFailure failure() const { return failure_; }
-    const std::string& error() const { return error_; }
+    bool failed() const { return status_.failed(); }
+    WriteFailure failure() const { return status_.failure(); }
+    const std::string& error() const { return status_.error(); }
     const ExportStats& stats() const { return stats_; }
 
 protected:
-    // The first failure is the one kept; everything after it does nothing.
-    void Fail(WriteFailure failure, const std::string& error)
-    {
-        if (failure_ == WriteFailure::None) {
-            failure_ = failure;
-            error_ = error;
-        }
-    }
+    void Fail(WriteFailure failure, const std::string& error) { status_.Fail(failure, error); }
 
     // Ends mesh if open is set, then clears it: counts the triangles the
     // mesh dropped, and fails the output when the mesh needed more vertices
@@ -84,10 +94,7 @@ protected:
     }
 
     ExportStats stats_;
-
-private:
-    WriteFailure failure_ = WriteFailure::None;
-    std::string error_;
+    WriteStatus status_;
 };
 
 std::unique_ptr<SceneWriter> MakeSceneWriter(const std::string& path, OutputFormat format,

@@ -4,18 +4,15 @@
 static_assert(sizeof(MeshVertex) == 3 * sizeof(float) && alignof(MeshVertex) == alignof(float));
 static_assert(sizeof(MeshFace) == 3 * sizeof(uint32_t) && alignof(MeshFace) == alignof(uint32_t));
 
-void StreamingConversion::Materials(const MaterialList& fileMaterials, const std::vector<tagMaterial>& hostMaterials)
+void StreamingConversion::Materials(const MaterialList& fileMaterials)
 {
-    materials_.Reset(fileMaterials, hostMaterials);
+    materials_.Reset(fileMaterials);
     writerMaterials_.clear();
 }
 
 void StreamingConversion::Camera(const CameraView& camera)
 {
-    if (camera.isDefault)
-        cameras_.insert(cameras_.begin(), MakeSceneCamera(camera));
-    else
-        cameras_.push_back(MakeSceneCamera(camera));
+    cameras_.push_back(MakeSceneCamera(camera));
 }
 
 bool StreamingConversion::BeginMesh(const MeshView& mesh)

@@ -22,7 +22,7 @@ public:
     {
     }
 
-    void Materials(const MaterialList& fileMaterials, const std::vector<tagMaterial>& hostMaterials) override;
+    void Materials(const MaterialList& fileMaterials) override;
     void Camera(const CameraView& camera) override;
     // Refused once the writer failed: the reader then skips the faces.
     bool BeginMesh(const MeshView& mesh) override;

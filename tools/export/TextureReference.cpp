@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 
 namespace {
 bool IsAsciiLetter(char c)

@@ -1,6 +1,6 @@
 #include "tools/image/TiffLibrary.h"
 
-#include "tools/scene/RuntimeLibrary.h"
+#include "base/RuntimeLibrary.h"
 
 namespace {
 struct LoadedTiff {

@@ -4,11 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include <unistd.h>
-
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 #include "tools/kvd/ExitCodes.h"
-#include "tools/scene/ProgressBar.h"
 
 namespace {
 uint64_t FileSizeOrZero(const std::string& path)
@@ -19,45 +16,48 @@ uint64_t FileSizeOrZero(const std::string& path)
 }
 }  // namespace
 
-bool ShowsProgress(const std::string& path, bool quiet)
+std::string DescribeMessage(ImportMessage message)
 {
-    return !quiet && isatty(STDERR_FILENO) && FileSizeOrZero(path) >= kProgressFileSize;
-}
-
-ImportReport ImportWithProgress(const std::string& path, SceneDestination& destination, bool quiet)
-{
-    if (ShowsProgress(path, quiet)) {
-        TerminalProgressBar bar(stderr);
-        return ImportScene(path, destination, &bar);
-    }
-    return ImportScene(path, destination, nullptr);
-}
-
-std::string DescribeMessage(const std::string& gbkMessage)
-{
-    std::string text = GbkToUtf8(gbkMessage);
-    const std::string gloss = EnglishGloss(gbkMessage);
-    if (!gloss.empty() && gloss != text)
-        text += " (" + gloss + ")";
+    std::string text = GbkToUtf8(MessageText(message));
+    const std::string meaning = MessageMeaning(message);
+    if (meaning != text)
+        text += " (" + meaning + ")";
     return text;
+}
+
+std::string DescribeResult(ImportResult result)
+{
+    switch (result) {
+    case ImportResult::NotKvdFile:
+        return DescribeMessage(ImportMessage::NotKvdFile);
+    case ImportResult::Declined:
+        return DescribeMessage(ImportMessage::ImportDeclined);
+    case ImportResult::HeaderDamaged:
+    case ImportResult::BodyDamaged:
+        return DescribeMessage(ImportMessage::FileDamaged);
+    case ImportResult::Imported:
+    case ImportResult::CannotOpen:
+        break;
+    }
+    return {};
 }
 
 int ReportImportFailure(const std::string& path, const ImportReport& report, JobOutput& output)
 {
-    switch (report.status) {
-    case ImportStatus::Complete:
+    switch (report.result) {
+    case ImportResult::Imported:
         return 0;
-    case ImportStatus::CannotOpen:
+    case ImportResult::CannotOpen:
         output.Err("kvd: cannot open %s: %s\n", path.c_str(), report.openError.c_str());
         return kExitFailure;
-    case ImportStatus::Rejected: {
-        const std::string why = report.messages.empty() ? "header rejected" : DescribeMessage(report.messages.back());
-        output.Err("kvd: %s: %s\n", path.c_str(), why.c_str());
+    case ImportResult::NotKvdFile:
+    case ImportResult::HeaderDamaged:
+    case ImportResult::Declined:
+        output.Err("kvd: %s: %s\n", path.c_str(), DescribeResult(report.result).c_str());
         return kExitFailure;
-    }
-    case ImportStatus::Damaged:
+    case ImportResult::BodyDamaged:
         output.Err("kvd: %s: %s; what was read before the damage is kept\n", path.c_str(),
-                   DescribeMessage(report.messages.empty() ? std::string() : report.messages.back()).c_str());
+                   DescribeResult(report.result).c_str());
         return kExitDamaged;
     }
     return kExitFailure;

@@ -1,5 +1,5 @@
-// What info and convert share: running the import with a progress bar when
-// it helps, and telling the user, in UTF-8, why an import did not succeed.
+// What info, convert and render share: telling the user, in UTF-8, why an
+// import did not succeed, and what memory a verb needs.
 #pragma once
 
 #include <string>
@@ -7,19 +7,12 @@
 #include "tools/kvd/JobOutput.h"
 #include "tools/scene/SceneImport.h"
 
-// Files at least this large get a progress bar, when standard error is a
-// terminal and the user did not ask for quiet.
-inline constexpr uint64_t kProgressFileSize = 8ull << 20;
+// A message of the import in UTF-8, with its English meaning.
+std::string DescribeMessage(ImportMessage message);
 
-// Whether the progress bar is shown for this file.
-bool ShowsProgress(const std::string& path, bool quiet);
-
-// Safe to call from several threads: each import has its own reader and
-// destination.
-ImportReport ImportWithProgress(const std::string& path, SceneDestination& destination, bool quiet);
-
-// A message of the import in UTF-8, with its English meaning when known.
-std::string DescribeMessage(const std::string& gbkMessage);
+// Why the header was rejected or the body cut short, in UTF-8: the message
+// the import showed for its result (not for Imported or CannotOpen).
+std::string DescribeResult(ImportResult result);
 
 // The exit code for an import that went wrong, with the reason printed to
 // output's error stream; 0 when the import read the whole file.

@@ -9,7 +9,7 @@
 #include "tools/kvd/BatchRunner.h"
 #include "tools/kvd/ImportDiagnostics.h"
 #include "tools/kvd/SceneCommands.h"
-#include "tools/kvd/SceneRenderInput.h"
+#include "tools/render/SceneRenderInput.h"
 #include "tools/render/PictureFile.h"
 #include "tools/render/SceneRenderer.h"
 
@@ -45,7 +45,7 @@ int RenderFile(const std::string& file, const std::string& out, const RenderOpti
     SceneRenderInput input;
     ImportSceneForRender(file, options.quiet || batch, input);
     const ImportReport& report = input.report;
-    if (report.status == ImportStatus::CannotOpen || report.status == ImportStatus::Rejected)
+    if (!BodyWasRead(report.result))
         return ReportImportFailure(file, report, output);
     if (options.camera >= static_cast<int>(input.cameras.size())) {
         output.Err("kvd: %s: there is no camera %d; the scene has %zu (numbered from 0)\n", file.c_str(),

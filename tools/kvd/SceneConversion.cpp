@@ -82,14 +82,13 @@ int Convert(const std::string& file, const std::string& out, const ConvertSettin
     const bool quiet = settings.quiet || batch;
     StreamingConversion conversion(*writer, images ? &*images : nullptr);
     const ImportReport report = ImportWithProgress(file, conversion, quiet);
-    if (report.status == ImportStatus::CannotOpen || report.status == ImportStatus::Rejected)
+    if (!BodyWasRead(report.result))
         return ReportImportFailure(file, report, output);
-    // The damage message itself is the last one; it is reported at the end.
-    size_t shown = report.messages.size();
-    if (report.status == ImportStatus::Damaged && shown > 0)
-        --shown;
-    for (size_t i = 0; i < shown; ++i)
-        output.Err("kvd: %s: %s\n", file.c_str(), DescribeMessage(report.messages[i]).c_str());
+    // The damage is reported at the end, with the exit code.
+    for (const ImportMessage message : report.messages) {
+        if (message != ImportMessage::FileDamaged)
+            output.Err("kvd: %s: %s\n", file.c_str(), DescribeMessage(message).c_str());
+    }
     // Left out of the output, so nothing refers to a file that is not there.
     if (images) {
         for (const UnusableImage& image : images->images().unusable) {

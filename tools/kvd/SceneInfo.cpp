@@ -5,7 +5,7 @@
 #include <map>
 #include <new>
 
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 #include "tools/export/ImageLookup.h"
 #include "tools/export/MaterialMaps.h"
 #include "tools/image/ImageDecoder.h"
@@ -102,16 +102,18 @@ json ObjectMaterialJson(const ObjectSummary& object)
     return {{"ownColour", Triple(object.colour)}, {"name", GbkToUtf8(object.name)}};
 }
 
-const char* StatusName(ImportStatus status)
+const char* StatusName(ImportResult result)
 {
-    switch (status) {
-    case ImportStatus::Complete:
+    switch (result) {
+    case ImportResult::Imported:
         return "complete";
-    case ImportStatus::CannotOpen:
+    case ImportResult::CannotOpen:
         return "cannot-open";
-    case ImportStatus::Rejected:
+    case ImportResult::NotKvdFile:
+    case ImportResult::HeaderDamaged:
+    case ImportResult::Declined:
         return "rejected";
-    case ImportStatus::Damaged:
+    case ImportResult::BodyDamaged:
         return "damaged";
     }
     return "unknown";
@@ -120,21 +122,22 @@ const char* StatusName(ImportStatus status)
 json InfoJson(const std::string& file, const ImportReport& report, const SceneSummaryResult& summary,
               ImageFolders& folders)
 {
-    json info = {{"file", file}, {"status", StatusName(report.status)}};
-    if (report.status == ImportStatus::CannotOpen) {
+    json info = {{"file", file}, {"status", StatusName(report.result)}};
+    if (report.result == ImportResult::CannotOpen) {
         info["error"] = report.openError;
         return info;
     }
     info["size"] = report.fileSize;
     json messages = json::array();
-    for (const std::string& message : report.messages)
-        messages.push_back({{"text", GbkToUtf8(message)}, {"meaning", EnglishGloss(message)}});
+    for (const ImportMessage message : report.messages)
+        messages.push_back({{"text", GbkToUtf8(MessageText(message))}, {"meaning", MessageMeaning(message)}});
 
-    json header = {{"accepted", report.status != ImportStatus::Rejected}};
-    if (report.status == ImportStatus::Rejected && !report.messages.empty())
-        header["reason"] = DescribeMessage(report.messages.back());
+    const bool accepted = BodyWasRead(report.result);
+    json header = {{"accepted", accepted}};
+    if (!accepted)
+        header["reason"] = DescribeResult(report.result);
     info["header"] = header;
-    if (report.status == ImportStatus::Rejected) {
+    if (!accepted) {
         info["messages"] = messages;
         return info;
     }

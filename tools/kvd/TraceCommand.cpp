@@ -8,13 +8,13 @@
 #include <string>
 
 #include "convert/HostDestination.h"
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 #include "reader/SceneReader.h"
 #include "tools/standin/TraceHost.h"
 #include "tools/kvd/Commands.h"
 #include "tools/kvd/ImportDiagnostics.h"
 #include "tools/kvd/SceneCommands.h"
-#include "tools/scene/ReadableFile.h"
+#include "tools/scene/SceneImport.h"
 
 namespace {
 
@@ -32,10 +32,10 @@ struct TraceOptions {
 class TracedMessages final : public MessageSink {
 public:
     explicit TracedMessages(TraceHost& trace) : trace_(trace) {}
-    void ShowMessage(const char* text) override
+    void ShowMessage(ImportMessage message) override
     {
-        trace_.ShowMessage(text);
-        std::fprintf(stderr, "kvd: %s\n", GbkToUtf8(text).c_str());
+        trace_.ShowMessage(MessageText(message));
+        std::fprintf(stderr, "kvd: %s\n", GbkToUtf8(MessageText(message)).c_str());
     }
 
 private:
@@ -44,12 +44,6 @@ private:
 
 int RunTrace(const TraceOptions& options)
 {
-    const ReadableFile file = CheckReadable(options.file);
-    if (!file.readable) {
-        std::fprintf(stderr, "kvd: cannot open %s: %s\n", options.file.c_str(), file.whyNot.c_str());
-        return kExitFailure;
-    }
-
     std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
     TraceHost trace(
         [](std::string_view line) {
@@ -59,10 +53,18 @@ int RunTrace(const TraceOptions& options)
         options.refusals);
     TracedMessages messages(trace);
     SceneHost* previous = SetSceneHost(&trace);
+    int openError = 0;
     {
         HostDestination host;
         SceneReader reader(messages, host);
-        reader.ImportFile(options.file);
+        if (reader.ImportFile(options.file) == ImportResult::CannotOpen)
+            openError = reader.openError();
+    }
+    // A file that cannot be opened is said on standard error, with no trace.
+    if (openError != 0) {
+        SetSceneHost(previous);
+        std::fprintf(stderr, "kvd: cannot open %s: %s\n", options.file.c_str(), OpenErrorText(openError).c_str());
+        return kExitFailure;
     }
     HostDestination::EndImport();
     SetSceneHost(previous);

@@ -1,6 +1,6 @@
 #include "tools/render/OffscreenGl.h"
 
-#include "tools/scene/RuntimeLibrary.h"
+#include "base/RuntimeLibrary.h"
 
 namespace {
 struct LoadedGl {

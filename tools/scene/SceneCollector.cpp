@@ -2,17 +2,14 @@
 
 #include <cstring>
 
-void SceneCollector::Materials(const MaterialList& fileMaterials, const std::vector<tagMaterial>& hostMaterials)
+void SceneCollector::Materials(const MaterialList& fileMaterials)
 {
-    materials_.Reset(fileMaterials, hostMaterials);
+    materials_.Reset(fileMaterials);
 }
 
 void SceneCollector::Camera(const CameraView& camera)
 {
-    if (camera.isDefault)
-        scene_.cameras.insert(scene_.cameras.begin(), MakeSceneCamera(camera));
-    else
-        scene_.cameras.push_back(MakeSceneCamera(camera));
+    scene_.cameras.push_back(MakeSceneCamera(camera));
 }
 
 bool SceneCollector::BeginMesh(const MeshView& mesh)

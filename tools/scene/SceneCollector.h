@@ -1,5 +1,5 @@
-// A destination that keeps the whole scene it is given, for writing it to
-// another format afterwards.
+// A destination that keeps the whole scene it is given, for the renderer,
+// which needs every mesh at once.
 #pragma once
 
 #include "reader/SceneDestination.h"
@@ -10,7 +10,7 @@ class SceneCollector final : public SceneDestination {
 public:
     explicit SceneCollector(SceneModel& scene) : scene_(scene) {}
 
-    void Materials(const MaterialList& fileMaterials, const std::vector<tagMaterial>& hostMaterials) override;
+    void Materials(const MaterialList& fileMaterials) override;
     void Camera(const CameraView& camera) override;
     bool BeginMesh(const MeshView& mesh) override;
     void AddFaces(std::span<const MeshFace> faces) override;

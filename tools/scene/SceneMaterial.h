@@ -1,29 +1,29 @@
-// A material as the kvd tool shows and converts it: colours and values as
-// the host record holds them, texture names from the file's own maps, so
-// every image the file names reaches the output whatever its type.
+// A material as the kvd tool shows and converts it, from the file's own
+// records: a file material's name, colours, first scalar and the images its
+// maps name (so every image the file names reaches the output, whatever its
+// type), or a mesh's own colour under the mesh's name.
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <string>
+#include <string_view>
 
-#include "host/TagMaterial.h"
 #include "reader/MaterialRecords.h"
 
 struct SceneMaterial {
     std::string name;   // GBK
+    // A mesh's own colour: only diffuse holds a colour, and there are no
+    // textures. A file material: its three colours and first scalar as the
+    // file stores them.
+    bool ownColour = false;
     std::array<float, 3> ambient{};
     std::array<float, 3> diffuse{};
     std::array<float, 3> specular{};
-    int32_t scalar1 = 0;
-    int32_t shadeCode = 0;
-    int32_t reserved2 = 0;
-    std::string texture;       // GBK image file of the last kind-537 map, or empty
-    std::string bumpTexture;   // GBK image file of the last kind-550 map, or empty
+    float scalar1 = 0.0f;
+    std::string texture;       // GBK image file of the colour map, or empty
+    std::string bumpTexture;   // GBK image file of the bump map, or empty
 };
 
-// A material of the file, with the host record made from it.
-SceneMaterial FileSceneMaterial(const MaterialRecord& file, const tagMaterial& host);
+SceneMaterial FileSceneMaterial(const MaterialRecord& file);
 
-// A mesh's own colour, with the host record made from its name and colour.
-SceneMaterial OwnColourMaterial(std::string_view meshName, const tagMaterial& host);
+SceneMaterial OwnColourMaterial(std::string_view meshName, const std::array<float, 3>& colour);

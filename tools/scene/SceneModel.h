@@ -1,6 +1,6 @@
-// A whole scene held in memory for the file writers: cameras in the order
-// the host would get them, the materials the meshes use, and each mesh's
-// vertex list with its faces.
+// A whole scene held in memory, for drawing it: cameras in the order the
+// reader gives them, the materials the meshes use, and each mesh's vertex
+// list with its faces. Cameras and materials are also the writers' terms.
 #pragma once
 
 #include <array>
@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "reader/LargePageAllocator.h"
+#include "base/LargePageAllocator.h"
 #include "reader/SceneDestination.h"
 #include "tools/scene/SceneMaterial.h"
 
 struct SceneCamera {
-    std::string name;   // GBK bytes, as the host gets them
+    std::string name;   // GBK bytes, as the file stores them
     std::array<double, 3> eye{};
     std::array<double, 3> target{};
     double fov = 0.0;
@@ -21,7 +21,7 @@ struct SceneCamera {
 
 inline SceneCamera MakeSceneCamera(const CameraView& camera)
 {
-    return SceneCamera{camera.name, camera.eye, camera.target, camera.fov};
+    return SceneCamera{std::string(camera.name), camera.eye, camera.target, camera.fov};
 }
 
 template <class T>
@@ -39,7 +39,7 @@ struct SceneObject {
 };
 
 struct SceneModel {
-    std::vector<SceneCamera> cameras;   // the default camera first
+    std::vector<SceneCamera> cameras;   // in the reader's order: the default camera first
     // Each material once, in order of first use by a mesh.
     std::vector<SceneMaterial> materials;
     std::vector<SceneObject> objects;

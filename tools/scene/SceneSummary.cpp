@@ -64,19 +64,16 @@ struct FloatBox {
 };
 }  // namespace
 
-void SceneSummary::Materials(const MaterialList& fileMaterials, const std::vector<tagMaterial>& hostMaterials)
+void SceneSummary::Materials(const MaterialList& fileMaterials)
 {
     result_.materials.clear();
-    for (size_t i = 0; i < fileMaterials.size(); ++i)
-        result_.materials.push_back(FileSceneMaterial(fileMaterials[i], hostMaterials[i]));
+    for (const MaterialRecord& material : fileMaterials)
+        result_.materials.push_back(FileSceneMaterial(material));
 }
 
 void SceneSummary::Camera(const CameraView& camera)
 {
-    if (camera.isDefault)
-        result_.cameras.insert(result_.cameras.begin(), MakeSceneCamera(camera));
-    else
-        result_.cameras.push_back(MakeSceneCamera(camera));
+    result_.cameras.push_back(MakeSceneCamera(camera));
 }
 
 bool SceneSummary::BeginMesh(const MeshView& mesh)

@@ -38,7 +38,7 @@ class SceneSummary final : public SceneDestination {
 public:
     explicit SceneSummary(SceneSummaryResult& result) : result_(result) {}
 
-    void Materials(const MaterialList& fileMaterials, const std::vector<tagMaterial>& hostMaterials) override;
+    void Materials(const MaterialList& fileMaterials) override;
     void Camera(const CameraView& camera) override;
     bool BeginMesh(const MeshView& mesh) override;
     void AddFaces(std::span<const MeshFace> faces) override;

@@ -1,10 +1,10 @@
 #include "tools/scene/UsedMaterials.h"
 
-void UsedMaterials::Reset(const MaterialList& fileMaterials, const std::vector<tagMaterial>& hostMaterials)
+void UsedMaterials::Reset(const MaterialList& fileMaterials)
 {
     fileMaterials_.clear();
-    for (size_t i = 0; i < fileMaterials.size(); ++i)
-        fileMaterials_.push_back(FileSceneMaterial(fileMaterials[i], hostMaterials[i]));
+    for (const MaterialRecord& material : fileMaterials)
+        fileMaterials_.push_back(FileSceneMaterial(material));
     fileMaterialPositions_.assign(fileMaterials_.size(), -1);
     ownColourPositions_.clear();
     used_.clear();
@@ -26,6 +26,6 @@ UsedMaterials::Use UsedMaterials::Of(const MeshView& mesh)
     key.append(mesh.name);
     auto [where, inserted] = ownColourPositions_.try_emplace(std::move(key), next);
     if (inserted)
-        used_.push_back(OwnColourMaterial(mesh.name, mesh.hostMaterial));
+        used_.push_back(OwnColourMaterial(mesh.name, mesh.colour));
     return {where->second, inserted};
 }

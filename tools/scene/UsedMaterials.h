@@ -13,7 +13,7 @@
 class UsedMaterials {
 public:
     // A new import's material list; nothing is used yet.
-    void Reset(const MaterialList& fileMaterials, const std::vector<tagMaterial>& hostMaterials);
+    void Reset(const MaterialList& fileMaterials);
 
     struct Use {
         int position;   // in the order of first use

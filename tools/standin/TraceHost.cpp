@@ -5,7 +5,7 @@
 #include <cstring>
 #include <utility>
 
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 #include "tools/standin/TraceText.h"
 
 namespace {

@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "reader/MessageSink.h"
 #include "tools/standin/SceneHost.h"
 
 struct HostRefusals {
@@ -16,7 +15,7 @@ struct HostRefusals {
     int refuseSurface = 0;        // the N-th GB_BeginSurface of the run (from 1) answers 0
 };
 
-class TraceHost : public SceneHost, public MessageSink {
+class TraceHost : public SceneHost {
 public:
     // Each finished line (without its newline) goes to writeLine.
     using LineWriter = std::function<void(std::string_view line)>;
@@ -34,7 +33,7 @@ public:
     int EndObject() override;
 
     // {"message":S,"hex":H} for a text shown to the user (GBK bytes).
-    void ShowMessage(const char* text) override;
+    void ShowMessage(const char* text);
     // {"go":N}, zerna's last line of a session.
     void RecordGo(int result);
 

@@ -30,7 +30,7 @@ add_library(zerna_trace SHARED
     standin/SceneHost.cpp
     standin/TraceHost.cpp
     standin/TraceText.cpp
-    ${CMAKE_SOURCE_DIR}/plugin/GbkText.cpp)
+    ${CMAKE_SOURCE_DIR}/base/GbkText.cpp)
 target_include_directories(zerna_trace PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_definitions(zerna_trace PRIVATE ZERNA_BUILDING_HOST)
 target_link_libraries(zerna_trace PRIVATE cli11_headers shell32)

@@ -20,7 +20,7 @@
 #  include "tools/standin/TraceText.h"
 #  include "tools/zerna/DrainingHost.h"
 #  include "tools/zerna/StderrCapture.h"
-#  include "plugin/GbkText.h"
+#  include "base/GbkText.h"
 #endif
 
 namespace {

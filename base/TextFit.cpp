@@ -1,4 +1,4 @@
-#include "reader/TextFit.h"
+#include "base/TextFit.h"
 
 #include <cstring>
 

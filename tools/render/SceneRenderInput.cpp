@@ -1,4 +1,4 @@
-#include "tools/kvd/SceneRenderInput.h"
+#include "tools/render/SceneRenderInput.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,11 +7,10 @@
 #include <optional>
 #include <system_error>
 
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 #include "reader/DefaultCamera.h"
 #include "tools/export/ImageLookup.h"
 #include "tools/export/MaterialMaps.h"
-#include "tools/kvd/ImportDiagnostics.h"
 #include "tools/render/PictureFile.h"
 #include "tools/scene/SceneCollector.h"
 
@@ -56,7 +55,11 @@ void AddObject(const SceneObject& object, const std::filesystem::path& folder, S
     if (texture != nullptr) {
         // Texture coordinates belong to triangles: corners are split where
         // the projection changes, as the converter does.
-        const IndexedMesh& mesh = input.texturedMeshes.emplace_back(BuildIndexedMesh(object, AxisMode::Keep, true));
+        TexturedMesh& mesh = input.texturedMeshes.emplace_back();
+        StreamedMesh indexing;
+        indexing.Begin(object.points.data(), object.points.size() / 3, AxisMode::Keep, true, mesh);
+        indexing.AddTriangles(object.indices.data(), object.triangleCount());
+        indexing.End();
         input.scene.meshes.push_back({mesh.positions, mesh.indices, colour, texture, mesh.texCoords});
         return;
     }
@@ -64,6 +67,17 @@ void AddObject(const SceneObject& object, const std::filesystem::path& folder, S
         input.scene.meshes.push_back({object.points, object.indices, colour, nullptr, {}});
 }
 }  // namespace
+
+void TexturedMesh::AddVertices(const float* p, const float* t, size_t count)
+{
+    positions.insert(positions.end(), p, p + count * 3);
+    texCoords.insert(texCoords.end(), t, t + count * 2);
+}
+
+void TexturedMesh::AddIndices(const uint32_t* i, size_t count)
+{
+    indices.insert(indices.end(), i, i + count);
+}
 
 void ImportSceneForRender(const std::string& path, bool quiet, SceneRenderInput& input)
 {

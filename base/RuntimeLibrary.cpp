@@ -1,4 +1,4 @@
-#include "tools/scene/RuntimeLibrary.h"
+#include "base/RuntimeLibrary.h"
 
 #include <dlfcn.h>
 

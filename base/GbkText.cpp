@@ -1,6 +1,6 @@
 // GBK and UTF-8, character by character where a byte may be bad, so that a
 // bad byte costs exactly one replacement character.
-#include "plugin/GbkText.h"
+#include "base/GbkText.h"
 
 #if defined(_WIN32)
 #  define WIN32_LEAN_AND_MEAN

@@ -13,10 +13,20 @@
 #include <string>
 #include <vector>
 
-#include "tools/export/IndexedMesh.h"
+#include "tools/export/StreamedMesh.h"
 #include "tools/render/RenderInput.h"
 #include "tools/scene/SceneImport.h"
 #include "tools/scene/SceneModel.h"
+
+// A textured object indexed as the converter indexes it, kept whole.
+struct TexturedMesh final : IndexedMeshSink {
+    std::vector<float> positions;   // x y z per vertex, the scene's axes
+    std::vector<float> texCoords;   // u v per vertex
+    std::vector<uint32_t> indices;  // three per triangle
+
+    void AddVertices(const float* p, const float* t, size_t count) override;
+    void AddIndices(const uint32_t* i, size_t count) override;
+};
 
 struct SceneRenderInput {
     SceneRenderInput() = default;
@@ -34,7 +44,7 @@ struct SceneRenderInput {
 
     // What the scene's meshes refer to.
     SceneModel model;
-    std::deque<IndexedMesh> texturedMeshes;
+    std::deque<TexturedMesh> texturedMeshes;
     std::map<std::string, RgbaImage> images;
 };
 
