@@ -2,11 +2,7 @@
 // kvd tool, loaded when the first TIFF image is read, and there is no system
 // to load it from here. A scene's TIFF image is reported as one that cannot
 // be read and left out, as the tool does where libtiff is missing.
-#if __has_include("tools/image/TiffLibrary.h")
 #include "tools/image/TiffLibrary.h"
-#else
-#include "tools/export/TiffLibrary.h"
-#endif
 
 const TiffLibrary* LoadTiffLibrary(std::string& error)
 {
