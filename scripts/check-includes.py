@@ -52,6 +52,9 @@ ALLOWED = {
     # The kvd command line, the top of the tool.
     "tools/kvd": ["tools/models", "tools/render", "tools/export", "tools/image", "tools/scene", "tools/standin",
                   "writer", "convert", "reader", "host", "base"],
+    # The browser viewer's module: the kvd tool's conversion and summary
+    # without its command line.
+    "web": ["tools/kvd", "tools/export", "tools/image", "tools/scene", "reader", "base"],
     # Tests, benchmarks and the fuzz target may use anything below them.
     "tests": ["tools/kvd", "tools/models", "tools/render", "tools/export", "tools/image", "tools/scene",
               "tools/samples", "tools/structural", "writer",

@@ -16,7 +16,9 @@ packages=(cmake ninja-build g++ make pkg-config ca-certificates
           libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1
           xvfb xauth xdotool x11-xkb-utils imagemagick locales
           # Blender imports the converted test scenes (its glTF importer needs NumPy).
-          blender python3-numpy)
+          blender python3-numpy
+          # The browser viewer: compiled to WebAssembly, tested in headless Chromium.
+          emscripten chromium)
 # The glTF validator runs on Node.js; Debian's when none is installed.
 command -v npm > /dev/null || packages+=(nodejs npm)
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#include <initializer_list>
 #include <iterator>
 
 #include <limits.h>

@@ -19,7 +19,12 @@ void ClipRange(const Vector3& eye, const Vector3& target, const Bounds& sceneBou
 {
     double reach = 1.0;
     auto farthest = [&](const Vector3& p) {
-        double d = std::hypot(p[0] - eye[0], p[1] - eye[1], p[2] - eye[2]);
+        // Not std::hypot: the coordinates are floats, so the squares cannot
+        // overflow a double, and a correctly rounded square root gives the
+        // same bits with every C library, where hypot's results differ in
+        // the last place (the browser viewer must write the same bytes).
+        const double dx = p[0] - eye[0], dy = p[1] - eye[1], dz = p[2] - eye[2];
+        double d = std::sqrt(dx * dx + dy * dy + dz * dz);
         if (std::isfinite(d))
             reach = std::max(reach, d);
     };

@@ -1,6 +1,7 @@
 #include "tools/export/ObjExport.h"
 
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -20,8 +21,15 @@ constexpr size_t kTextBlock = size_t{1} << 16;
 void PutFloat(std::string& out, float value)
 {
     char text[32];
+#if defined(__EMSCRIPTEN__)
+    // The browser module's C++ library has no floating-point to_chars; it
+    // writes no OBJ, but the writer is compiled in. Nine digits read back
+    // as the same float too.
+    out.append(text, static_cast<size_t>(std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value))));
+#else
     auto result = std::to_chars(text, text + sizeof text, value);
     out.append(text, result.ptr);
+#endif
 }
 
 void PutNumber(std::string& out, uint64_t value)

@@ -4,8 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
-inline constexpr int kExitFailure = 1;
-inline constexpr int kExitUsage = 2;
+#include "tools/kvd/ExitCodes.h"
 
 // kvd trace FILE: imports FILE into a host that records every call.
 void AddTraceCommand(CLI::App& app, int& exitCode);

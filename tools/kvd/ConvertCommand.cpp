@@ -9,28 +9,21 @@
 #include <memory>
 #include <new>
 #include <optional>
-#include <set>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "tools/export/CleanupOnSignal.h"
-#include "tools/export/SceneExport.h"
-#include "tools/export/SceneImages.h"
-#include "tools/export/StreamingConversion.h"
-#include "tools/export/TextureReference.h"
 #include "tools/kvd/BatchOptions.h"
 #include "tools/kvd/BatchRunner.h"
 #include "tools/kvd/ImportDiagnostics.h"
 #include "tools/kvd/SceneCommands.h"
+#include "tools/kvd/SceneConversion.h"
 #include "tools/models/AssimpModel.h"
 #include "tools/models/ModelConversion.h"
 #include "tools/scene/ProgressBar.h"
 
 namespace {
 
-// The current mesh's vertex list, plus blocks and the document.
-constexpr MemoryNeed kConvertMemory{12, 64};
 // A model to kvd: the current mesh's placed points and the tables of its
 // triangles, plus the model's own data (counted in the file's size).
 constexpr MemoryNeed kModelConvertMemory{24, 64};
@@ -40,121 +33,8 @@ struct ConvertOptions {
     BatchOptions batch;
     std::string to = "glb";
     bool toGiven = false;
-    bool keepAxes = false;
-    double scale = 1.0;
-    bool quiet = false;
-    std::vector<std::string> textureFolders;
-    bool embed = false;
-    bool noImages = false;
-    bool strict = false;
-    // Lowered by the tests to check the refusal without a 4 GiB scene.
-    uint64_t maxGlbBytes = WriterLimits().maxGlbBytes;
-    // Raised or lowered to measure the cost of merging equal points.
-    size_t mergeVertexLimit = WriterLimits().mergeVertexLimit;
+    ConvertSettings settings;
 };
-
-// With --no-images, texture references resolve beside the output; say which
-// do not, since the output then shows no image for them.
-void NoteMissingTextures(const std::vector<SceneMaterial>& materials, const std::string& out, JobOutput& output)
-{
-    const std::filesystem::path folder = std::filesystem::path(out).parent_path();
-    std::set<std::string> missing;
-    for (const SceneMaterial& material : materials) {
-        for (const std::string& name : {material.texture, material.bumpTexture}) {
-            const std::string path = RelativeTexturePath(name);
-            std::error_code error;
-            if (!path.empty() && !std::filesystem::exists(folder / path, error))
-                missing.insert(path);
-        }
-    }
-    if (missing.empty())
-        return;
-    std::string list;
-    for (const std::string& name : missing)
-        list += (list.empty() ? "" : ", ") + name;
-    output.Err("kvd: note: textures not found beside %s: %s\n", out.c_str(), list.c_str());
-}
-
-enum class ConvertStage { Opening, Reading, Assembling };
-
-int Convert(const std::string& file, const std::string& out, const ConvertOptions& options, OutputFormat format,
-            bool batch, JobOutput& output, ConvertStage& stage)
-{
-    ExportOptions exportOptions;
-    exportOptions.axes = options.keepAxes ? AxisMode::Keep : AxisMode::ToYUp;
-    exportOptions.axes.scale = options.scale;
-    exportOptions.dataUris = options.embed;
-    // Each material's images are found when a mesh first uses it, before
-    // the writer hears of the material.
-    std::optional<SceneImageGatherer> images;
-    if (!options.noImages) {
-        ImageSearch search;
-        search.sceneFolder = std::filesystem::path(file).parent_path();
-        search.extraFolders.assign(options.textureFolders.begin(), options.textureFolders.end());
-        images.emplace(std::move(search));
-        exportOptions.images = &images->images();
-    }
-    WriterLimits limits;
-    limits.maxGlbBytes = options.maxGlbBytes;
-    limits.mergeVertexLimit = options.mergeVertexLimit;
-    const std::unique_ptr<SceneWriter> writer = MakeSceneWriter(out, format, exportOptions, limits);
-    auto cannotWrite = [&] {
-        if (writer->failure() == WriteFailure::TooLarge)
-            output.Err("kvd: %s: %s\n", out.c_str(), writer->error().c_str());
-        else
-            output.Err("kvd: cannot write %s: %s\n", out.c_str(), writer->error().c_str());
-        return kExitCannotWrite;
-    };
-    // Before reading: an output that cannot be made is said at once.
-    if (!writer->Open())
-        return cannotWrite();
-    stage = ConvertStage::Reading;
-
-    const bool quiet = options.quiet || batch;
-    StreamingConversion conversion(*writer, images ? &*images : nullptr);
-    const ImportReport report = ImportWithProgress(file, conversion, quiet);
-    if (!BodyWasRead(report.result))
-        return ReportImportFailure(file, report, output);
-    // The damage is reported at the end, with the exit code.
-    for (const ImportMessage message : report.messages) {
-        if (message != ImportMessage::FileDamaged)
-            output.Err("kvd: %s: %s\n", file.c_str(), DescribeMessage(message).c_str());
-    }
-    // Left out of the output, so nothing refers to a file that is not there.
-    if (images) {
-        for (const UnusableImage& image : images->images().unusable) {
-            output.Err("kvd: %s: %s, left out: %s\n", file.c_str(),
-                       image.found.empty() ? "texture not found" : "texture cannot be read",
-                       DescribeUnusable(image).c_str());
-        }
-    }
-
-    stage = ConvertStage::Assembling;
-    conversion.Complete();
-    std::unique_ptr<TerminalProgressBar> bar;
-    if (ShowsProgress(file, quiet))
-        bar = std::make_unique<TerminalProgressBar>(stderr);
-    if (!writer->Finish(bar.get()))
-        return cannotWrite();
-    const ExportStats& stats = writer->stats();
-    if (stats.trianglesDropped > 0) {
-        output.Err("kvd: %llu triangles with coordinates that are not numbers were left out\n",
-                   static_cast<unsigned long long>(stats.trianglesDropped));
-    }
-    if (!options.quiet) {
-        output.Out("%s: %zu objects, %llu triangles, %llu vertices, %zu materials, %zu cameras\n", out.c_str(),
-                   conversion.meshCount(), static_cast<unsigned long long>(stats.triangles),
-                   static_cast<unsigned long long>(stats.vertices), conversion.materials().size(),
-                   format == OutputFormat::Obj ? size_t{0} : conversion.cameraCount());
-        if (options.noImages)
-            NoteMissingTextures(conversion.materials(), out, output);
-    }
-    // A damaged body is converted as far as it was read, and still reported.
-    const int importExit = ReportImportFailure(file, report, output);
-    if (importExit == 0 && options.strict && images && !images->images().unusable.empty())
-        return kExitMissingImages;
-    return importExit;
-}
 
 bool IsKvdPath(const std::string& path)
 {
@@ -164,7 +44,7 @@ bool IsKvdPath(const std::string& path)
     return extension == ".kvd";
 }
 
-int ConvertModel(const std::string& file, const std::string& out, const ConvertOptions& options, bool batch,
+int ConvertModel(const std::string& file, const std::string& out, const ConvertSettings& options, bool batch,
                  JobOutput& output)
 {
     const std::optional<ModelKind> kind = ModelKindOf(file);
@@ -215,28 +95,12 @@ int ConvertModel(const std::string& file, const std::string& out, const ConvertO
     return 0;
 }
 
-int ConvertFile(const std::string& file, const std::string& out, const ConvertOptions& options, bool batch,
+int ConvertFile(const std::string& file, const std::string& out, const ConvertSettings& settings, bool batch,
                 JobOutput& output)
 {
     if (IsKvdPath(out))
-        return ConvertModel(file, out, options, batch, output);
-    const std::optional<OutputFormat> format = FormatFromPath(out);
-    if (!format) {
-        output.Err("kvd: %s: the output must end in .glb, .gltf, .obj or .kvd\n", out.c_str());
-        return kExitUsage;
-    }
-    if (options.embed && *format == OutputFormat::Obj) {
-        output.Err("kvd: --embed is for .gltf and .glb; an OBJ's images go beside its .mtl\n");
-        return kExitUsage;
-    }
-    ConvertStage stage = ConvertStage::Opening;
-    try {
-        return Convert(file, out, options, *format, batch, output, stage);
-    } catch (const std::bad_alloc&) {
-        // Every temporary file is gone by now: their owners were unwound.
-        const std::string doing = stage == ConvertStage::Assembling ? "writing " + out : "reading " + file;
-        return ReportOutOfMemory(file, doing, kConvertMemory, output);
-    }
+        return ConvertModel(file, out, settings, batch, output);
+    return ConvertSceneFile(file, out, settings, batch, output);
 }
 
 // An option that cannot apply to the conversion asked for is a usage error
@@ -252,14 +116,14 @@ bool OptionsApply(const ConvertOptions& options)
                            : options.to == "kvd";
     if (options.batch.outputFolder.empty() && options.toGiven)
         return refuse("--to is for -o OUTDIR; with FILE OUT the format comes from OUT's extension");
-    if (!(options.scale > 0.0) || !std::isfinite(options.scale))
+    if (!(options.settings.scale > 0.0) || !std::isfinite(options.settings.scale))
         return refuse("--scale takes a positive number");
     if (toKvd) {
-        if (options.embed)
+        if (options.settings.embed)
             return refuse("--embed is for .gltf outputs; a kvd scene's images go beside it");
-        if (options.noImages)
+        if (options.settings.noImages)
             return refuse("--no-images is for kvd scenes going out; a model's images always go beside the .kvd");
-        if (!options.textureFolders.empty())
+        if (!options.settings.textureFolders.empty())
             return refuse("--textures is for kvd scenes going out; a model's images are found beside the model");
     }
     return true;
@@ -278,10 +142,10 @@ int RunConvert(const ConvertOptions& options)
     // Ctrl-C, a closed terminal or kill leave no temporary file behind.
     RemoveTemporariesOnSignal();
     return RunFileOrBatch(
-        options.paths, options.batch, options.quiet, "convert takes FILE OUT, or -o OUTDIR and files or folders",
+        options.paths, options.batch, options.settings.quiet, "convert takes FILE OUT, or -o OUTDIR and files or folders",
         "." + options.to, "converted",
         [&options](const std::string& in, const std::string& out, bool inBatch, JobOutput& output) {
-            return ConvertFile(in, out, options, inBatch, output);
+            return ConvertFile(in, out, options.settings, inBatch, output);
         },
         options.to == "kvd" ? ModelFiles() : KvdSceneFiles());
 }
@@ -305,28 +169,28 @@ void AddConvertCommand(CLI::App& app, int& exitCode)
         ->check(CLI::IsMember({"glb", "gltf", "obj", "kvd"}))
         ->capture_default_str()
         ->each([options](const std::string&) { options->toGiven = true; });
-    command->add_flag("--keep-axes", options->keepAxes,
+    command->add_flag("--keep-axes", options->settings.keepAxes,
                       "Keep the coordinates' axes: a kvd scene is Z-up, glTF and OBJ are Y-up, and without it\n"
                       "(x, y, z) goes out as (x, z, -y) and a model's (x, y, z) comes in as (x, -z, y)");
-    command->add_option("--scale", options->scale, "Multiply every coordinate by F, in both directions")
+    command->add_option("--scale", options->settings.scale, "Multiply every coordinate by F, in both directions")
         ->option_text("F");
-    command->add_flag("--quiet", options->quiet, "No progress bar and no summary; errors and warnings only");
-    command->add_option("--textures", options->textureFolders,
+    command->add_flag("--quiet", options->settings.quiet, "No progress bar and no summary; errors and warnings only");
+    command->add_option("--textures", options->settings.textureFolders,
                         "Also look for texture images in DIR (repeatable), after FILE's folder and its\n"
                         "maps/ and textures/ subfolders")
         ->option_text("DIR")
         ->allow_extra_args(false);
     CLI::Option* embed = command->add_flag(
-        "--embed", options->embed, ".gltf: images inside the file as data URIs instead of files beside it");
-    command->add_flag("--no-images", options->noImages,
+        "--embed", options->settings.embed, ".gltf: images inside the file as data URIs instead of files beside it");
+    command->add_flag("--no-images", options->settings.noImages,
                       "Refer to the texture names as stored instead of finding and storing the images")
         ->excludes(embed);
-    command->add_flag("--strict", options->strict,
+    command->add_flag("--strict", options->settings.strict,
                       "Exit with status 5 when a texture image is not found or cannot be read");
     // Not in the help: the tests' way to meet the .glb size limit with a small scene.
-    command->add_option("--max-glb-bytes", options->maxGlbBytes)->group("");
+    command->add_option("--max-glb-bytes", options->settings.maxGlbBytes)->group("");
     // Not in the help either: the benchmark's way to time merging on and off.
-    command->add_option("--merge-vertex-limit", options->mergeVertexLimit)->group("");
+    command->add_option("--merge-vertex-limit", options->settings.mergeVertexLimit)->group("");
     // Built when the help is shown: listing the general importer's kinds
     // loads it, which no other use of the command should pay for.
     command->footer([] {

@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "base/GbkText.h"
-#include "tools/kvd/SceneCommands.h"
+#include "tools/kvd/ExitCodes.h"
 
 namespace {
 uint64_t FileSizeOrZero(const std::string& path)

@@ -2,32 +2,21 @@
 // bounds, and prints what the scene holds. The text and the --json output are
 // made from one JSON document, so they always agree. Over many files, each
 // file's summary is printed whole; with --json, one document per line.
-#include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <map>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
-#include "base/GbkText.h"
-#include "tools/export/ImageLookup.h"
-#include "tools/export/MaterialMaps.h"
-#include "tools/image/ImageDecoder.h"
 #include "tools/kvd/BatchOptions.h"
 #include "tools/kvd/ImportDiagnostics.h"
 #include "tools/kvd/SceneCommands.h"
-#include "tools/scene/SceneSummary.h"
+#include "tools/kvd/SceneInfo.h"
 
 namespace {
 
 using nlohmann::json;
-
-// The current mesh's vertex list, plus the reader's blocks.
-constexpr MemoryNeed kInfoMemory{12, 16};
 
 // Objects listed one by one in the text output; --json lists all.
 constexpr size_t kListedObjects = 20;
@@ -38,154 +27,6 @@ struct InfoOptions {
     bool json = false;
     std::vector<std::string> textureFolders;
 };
-
-// Where kvd convert would look for images, so info tells what it would find,
-// and what it found of each image file: empty when it can be read, else why
-// not.
-struct ImageFolders {
-    std::filesystem::path scene;
-    std::vector<std::filesystem::path> extra;
-    std::map<std::filesystem::path, std::string> verified;
-};
-
-// Why the converter could not put the image into an output, or empty.
-const std::string& WhyUnreadable(const std::filesystem::path& found, ImageFolders& folders)
-{
-    auto [known, inserted] = folders.verified.try_emplace(found);
-    if (inserted) {
-        std::vector<uint8_t> bytes;
-        if (ReadImageFile(found, bytes, known->second))
-            known->second = VerifyImage(bytes).error;
-    }
-    return known->second;
-}
-
-// JSON has no NaN or infinity: such values become null.
-json Number(double value)
-{
-    return std::isfinite(value) ? json(value) : json(nullptr);
-}
-
-template <typename Sequence>
-json Triple(const Sequence& values)
-{
-    return json::array({Number(values[0]), Number(values[1]), Number(values[2])});
-}
-
-json BoundsJson(const Bounds& bounds)
-{
-    if (bounds.empty())
-        return nullptr;
-    return {{"min", Triple(bounds.min)}, {"max", Triple(bounds.max)}};
-}
-
-// Where a map's image was found (null when not), and the folders looked in;
-// for an image found, whether it can be read ("unreadable": why, when not).
-json ImageJson(const std::string& storedName, ImageFolders& folders)
-{
-    const ImageLookup lookup = FindImage(storedName, folders.scene, folders.extra);
-    json tried = json::array();
-    for (const std::filesystem::path& folder : lookup.tried)
-        tried.push_back(folder.string());
-    json image = {{"found", lookup.ok() ? json(lookup.found.string()) : json(nullptr)}, {"lookedIn", tried}};
-    if (lookup.ok()) {
-        const std::string& why = WhyUnreadable(lookup.found, folders);
-        image["readable"] = why.empty();
-        if (!why.empty())
-            image["unreadable"] = why;
-    }
-    return image;
-}
-
-json MaterialJson(const SceneMaterial& material, ImageFolders& folders)
-{
-    const MaterialMapNames maps = MapNamesOf(material);
-    json entry = {{"name", GbkToUtf8(material.name)},
-                  {"ambient", Triple(material.ambient)},
-                  {"diffuse", Triple(material.diffuse)},
-                  {"specular", Triple(material.specular)},
-                  {"texture", GbkToUtf8(maps.texture)},
-                  {"bumpTexture", GbkToUtf8(maps.bump)}};
-    if (!maps.texture.empty())
-        entry["textureImage"] = ImageJson(maps.texture, folders);
-    if (!maps.bump.empty())
-        entry["bumpTextureImage"] = ImageJson(maps.bump, folders);
-    return entry;
-}
-
-// Which file material an object's surface is, or the mesh's own colour.
-json ObjectMaterialJson(const ObjectSummary& object)
-{
-    if (object.fileMaterial != MeshView::kOwnColour)
-        return {{"file", object.fileMaterial}};
-    return {{"ownColour", Triple(object.colour)}, {"name", GbkToUtf8(object.name)}};
-}
-
-const char* StatusName(ImportResult result)
-{
-    switch (result) {
-    case ImportResult::Imported:
-        return "complete";
-    case ImportResult::CannotOpen:
-        return "cannot-open";
-    case ImportResult::NotKvdFile:
-    case ImportResult::HeaderDamaged:
-    case ImportResult::Declined:
-        return "rejected";
-    case ImportResult::BodyDamaged:
-        return "damaged";
-    }
-    return "unknown";
-}
-
-json InfoJson(const std::string& file, const ImportReport& report, const SceneSummaryResult& summary,
-              ImageFolders& folders)
-{
-    json info = {{"file", file}, {"status", StatusName(report.result)}};
-    if (report.result == ImportResult::CannotOpen) {
-        info["error"] = report.openError;
-        return info;
-    }
-    info["size"] = report.fileSize;
-    json messages = json::array();
-    for (const ImportMessage message : report.messages)
-        messages.push_back({{"text", GbkToUtf8(MessageText(message))}, {"meaning", MessageMeaning(message)}});
-
-    const bool accepted = BodyWasRead(report.result);
-    json header = {{"accepted", accepted}};
-    if (!accepted)
-        header["reason"] = DescribeResult(report.result);
-    info["header"] = header;
-    if (!accepted) {
-        info["messages"] = messages;
-        return info;
-    }
-
-    json materials = json::array();
-    for (const SceneMaterial& material : summary.materials)
-        materials.push_back(MaterialJson(material, folders));
-    json cameras = json::array();
-    for (const SceneCamera& camera : summary.cameras) {
-        cameras.push_back({{"name", GbkToUtf8(camera.name)},
-                           {"eye", Triple(camera.eye)},
-                           {"target", Triple(camera.target)},
-                           {"fov", Number(camera.fov)}});
-    }
-    json objects = json::array();
-    for (const ObjectSummary& object : summary.objects) {
-        objects.push_back({{"triangles", object.triangles}, {"vertices", object.vertices},
-                           {"bounds", BoundsJson(object.bounds)}, {"material", ObjectMaterialJson(object)}});
-    }
-    info["materials"] = materials;
-    info["cameras"] = cameras;
-    info["objects"] = {{"count", summary.objects.size()},
-                       {"triangles", summary.triangles},
-                       {"vertices", summary.vertices},
-                       {"bounds", BoundsJson(summary.bounds)},
-                       {"list", objects}};
-    info["messages"] = messages;
-    return info;
-}
 
 std::string FormatNumber(const json& value)
 {
@@ -306,26 +147,15 @@ void PrintText(const json& info, JobOutput& output)
 int InfoFile(const std::string& file, const InfoOptions& options, bool oneLine, JobOutput& output)
 {
     const bool asJson = options.json;
-    SceneSummaryResult summary;
-    SceneSummary destination(summary);
-    ImportReport report;
     json info;
-    try {
-        report = ImportWithProgress(file, destination, asJson || oneLine);
-        ImageFolders folders{std::filesystem::path(file).parent_path(), {}, {}};
-        folders.extra.assign(options.textureFolders.begin(), options.textureFolders.end());
-        info = InfoJson(file, report, summary, folders);
-    } catch (const std::bad_alloc&) {
-        return ReportOutOfMemory(file, "reading " + file, kInfoMemory, output, "nothing was printed");
-    }
-
-    // The reason goes to standard error in both forms; the JSON still holds it.
-    const int exitCode = ReportImportFailure(file, report, output);
+    const int exitCode = ReadSceneInfo(file, options.textureFolders, asJson || oneLine, info, output);
+    if (info.is_null())
+        return exitCode;
     if (asJson) {
         const std::string text = oneLine ? info.dump(-1, ' ', false, json::error_handler_t::replace)
                                          : info.dump(2, ' ', false, json::error_handler_t::replace);
         output.Out("%s\n", text.c_str());
-    } else if (report.result != ImportResult::CannotOpen) {
+    } else if (info["status"] != "cannot-open") {
         PrintText(info, output);
     }
     return exitCode;
