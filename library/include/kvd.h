@@ -145,7 +145,7 @@ typedef struct kvd_mesh {
     /* Position in the scene's materials, or KVD_OWN_COLOUR: the mesh names
      * no material of the file (or one past its list) and has its own colour. */
     int64_t material;
-    float colour[3];            /* with KVD_OWN_COLOUR: the mesh's colour */
+    float colour[3];            /* with KVD_OWN_COLOUR: the mesh's colour; otherwise its material's diffuse */
     size_t point_count;
     const float *points;        /* x y z of each point, as stored; point_count * 3 floats */
     size_t triangle_count;
@@ -192,7 +192,8 @@ KVD_API kvd_result kvd_get_node(const kvd_scene *scene, size_t index, kvd_node *
 typedef enum kvd_message_code {
     KVD_MESSAGE_FILE_DAMAGED = 1,
     KVD_MESSAGE_NOT_KVD_FILE = 2,
-    KVD_MESSAGE_CAMERA_SECTION_END = 3
+    KVD_MESSAGE_CAMERA_SECTION_END = 3,
+    KVD_MESSAGE_IMPORT_DECLINED = 4   /* only a host declines an import; kept for completeness */
 } kvd_message_code;
 
 typedef struct kvd_message {
