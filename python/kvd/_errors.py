@@ -107,7 +107,8 @@ def cannot_open(message, path):
     number = _why_unopenable(path) if path is not None else 0
     filename = os.fsdecode(path) if path is not None else None
     if number:
-        error = _cannot_open_class(number)(number, message, filename)
+        # As Python's own open() words it; the library's text stays in .message.
+        error = _cannot_open_class(number)(number, os.strerror(number), filename)
     else:
         error = CannotOpen(message)
         error.filename = filename
