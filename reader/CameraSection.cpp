@@ -43,7 +43,7 @@ void SceneReader::ReadCamera(NodeRecord& node)
     // No placement: the view of the fixed default camera. A camera placed
     // without a target looks at the origin, which its unread (all-zero)
     // target transform holds.
-    CameraView view{camera.name, kDefaultEye, kDefaultTarget, kCameraFov, camerasEmitted == 0};
+    CameraView view{camera.name, kDefaultEye, kDefaultTarget, kCameraFov, camerasEmitted == 0, false};
     if (placed) {
         view.eye = PositionOf(camera.transform);
         view.target = PositionOf(camera.targetTransform);

@@ -37,5 +37,5 @@ void SceneReader::ReadSceneBody()
 // Given as the default camera; camerasEmitted stays 0.
 void SceneReader::SetDefaultCamera()
 {
-    destination_.Camera(CameraView{kDefaultCameraName, kDefaultEye, kDefaultTarget, kCameraFov, true});
+    destination_.Camera(CameraView{kDefaultCameraName, kDefaultEye, kDefaultTarget, kCameraFov, true, true});
 }

@@ -53,6 +53,8 @@ struct CameraView {
     std::array<double, 3> target;
     double fov;
     bool isDefault;
+    // The fixed default camera given for a file that has no camera.
+    bool isFixed = false;
 };
 
 // A node entry of the object section.

@@ -45,6 +45,11 @@ ALLOWED = {
     "tools/render": ["tools/export", "tools/image", "tools/scene", "reader", "base"],
     # Model files read for the kvd writer.
     "tools/models": ["writer", "tools/export", "tools/image", "tools/scene", "reader", "base"],
+    # The kvd library: its C interface over the reader, the tool's image
+    # lookup, projection and point merge, and the writer.
+    "library": ["tools/export", "tools/scene", "writer", "reader", "base"],
+    # Programs that use the installed library through its public header only.
+    "examples": [],
     # The samples' generator.
     "tools/samples": ["tools/structural", "base"],
     # The stand-in host program, which loads the plug-in at run time.
@@ -56,12 +61,12 @@ ALLOWED = {
     # without its command line.
     "web": ["tools/kvd", "tools/export", "tools/image", "tools/scene", "reader", "base"],
     # Tests, benchmarks and the fuzz target may use anything below them.
-    "tests": ["tools/kvd", "tools/models", "tools/render", "tools/export", "tools/image", "tools/scene",
+    "tests": ["library", "tools/kvd", "tools/models", "tools/render", "tools/export", "tools/image", "tools/scene",
               "tools/samples", "tools/structural", "writer",
               "tools/standin", "tools/zerna", "plugin", "convert", "reader", "host", "base"],
-    "bench": ["tools/export", "tools/image", "tools/scene", "tools/structural", "tools/standin", "convert", "reader",
+    "bench": ["library", "tools/export", "tools/image", "tools/scene", "tools/structural", "tools/standin", "convert", "reader",
               "host", "base"],
-    "fuzz": ["tests", "tools/models", "tools/render", "tools/export", "tools/image", "tools/scene",
+    "fuzz": ["tests", "library", "tools/models", "tools/render", "tools/export", "tools/image", "tools/scene",
              "tools/structural", "tools/standin", "writer", "convert", "reader", "host", "base"],
 }
 SOURCE_SUFFIXES = {".h", ".hpp", ".cpp", ".c"}

@@ -49,6 +49,16 @@ ImportReport ImportScene(const std::string& path, SceneDestination& destination,
     return report;
 }
 
+ImportReport ImportSceneBytes(const uint8_t* data, size_t size, SceneDestination& destination)
+{
+    ImportReport report;
+    report.fileSize = size;
+    CollectedMessages messages(report.messages);
+    SceneReader reader(messages, destination);
+    report.result = reader.ImportBytes(data, size);
+    return report;
+}
+
 bool ShowsProgress(const std::string& path, bool quiet)
 {
     return !quiet && isatty(STDERR_FILENO) && FileSizeOrZero(path) >= kProgressFileSize;

@@ -21,6 +21,9 @@ struct ImportReport {
 // progress, when given, hears of the reading position while the import runs.
 ImportReport ImportScene(const std::string& path, SceneDestination& destination, ProgressSink* progress);
 
+// The same import from bytes in memory (no progress: memory is read at once).
+ImportReport ImportSceneBytes(const uint8_t* data, size_t size, SceneDestination& destination);
+
 // Files at least this large get a progress bar, when standard error is a
 // terminal and the user did not ask for quiet.
 inline constexpr uint64_t kProgressFileSize = 8ull << 20;
