@@ -4,9 +4,9 @@ file and still shows its colour gives back the values the file stored."""
 import re
 from dataclasses import dataclass
 
-from .import_materials import (PROPERTY_AMBIENT, PROPERTY_BUMP, PROPERTY_DIFFUSE, PROPERTY_IMAGE_FROM_KVD,
-                               PROPERTY_NAME, PROPERTY_OWN_COLOUR, PROPERTY_SHININESS, PROPERTY_SPECULAR,
-                               PROPERTY_TEXTURE)
+from .import_materials import (PROPERTY_AMBIENT, PROPERTY_BUMP, PROPERTY_BUMP_NOT_FOUND, PROPERTY_DIFFUSE,
+                               PROPERTY_IMAGE_FROM_KVD, PROPERTY_NAME, PROPERTY_OWN_COLOUR, PROPERTY_SHININESS,
+                               PROPERTY_SPECULAR, PROPERTY_TEXTURE, PROPERTY_TEXTURE_NOT_FOUND)
 
 # What the import calls what the file leaves unnamed (Blender needs a name).
 UNNAMED = ("mesh", "group", "camera", "material")
@@ -78,10 +78,15 @@ def describe(material):
     if texture is not None:
         out.texture_image = texture
         out.texture_name = _stored_image_name(material, PROPERTY_TEXTURE, texture)
+    elif stored and material.get(PROPERTY_TEXTURE_NOT_FOUND):
+        # The file named an image nobody found: the name goes back as it was.
+        out.texture_name = str(material.get(PROPERTY_TEXTURE, ""))
     bump = _bump_image(bsdf)
     if bump is not None:
         out.bump_image = bump
         out.bump_name = _stored_image_name(material, PROPERTY_BUMP, bump)
+    elif stored and material.get(PROPERTY_BUMP_NOT_FOUND):
+        out.bump_name = str(material.get(PROPERTY_BUMP, ""))
     return out
 
 

@@ -16,6 +16,9 @@ PROPERTY_SHININESS = "kvd_shininess"
 PROPERTY_TEXTURE = "kvd_texture"
 PROPERTY_BUMP = "kvd_bump"
 PROPERTY_OWN_COLOUR = "kvd_own_colour"
+# Set when the image a stored name names was not found: the name itself is kept.
+PROPERTY_TEXTURE_NOT_FOUND = "kvd_texture_not_found"
+PROPERTY_BUMP_NOT_FOUND = "kvd_bump_not_found"
 # A name Blender could not keep as it was (too long, or taken).
 PROPERTY_NAME = "kvd_name"
 # On an image: it is the file a kvd material's stored name led to.
@@ -91,6 +94,8 @@ class MaterialMaker:
         nodes, links = made.node_tree.nodes, made.node_tree.links
         bsdf = _principled(made)
         colour_image = self._image(material.texture_path)
+        if material.texture and colour_image is None:
+            made[PROPERTY_TEXTURE_NOT_FOUND] = True
         if colour_image is not None:
             texture = nodes.new("ShaderNodeTexImage")
             texture.name = texture.label = "kvd texture"
@@ -102,6 +107,8 @@ class MaterialMaker:
             links.new(coordinates.outputs["UV"], texture.inputs["Vector"])
             links.new(texture.outputs["Color"], bsdf.inputs["Base Color"])
         bump_image = self._image(material.bump_path)
+        if material.bump and bump_image is None:
+            made[PROPERTY_BUMP_NOT_FOUND] = True
         if colour_image is not None or bump_image is not None:
             self._textured.add(made.name)
         if bump_image is not None:

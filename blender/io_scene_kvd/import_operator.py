@@ -129,17 +129,18 @@ class ImportKvd(bpy.types.Operator, ImportHelper):
             scene = kvd.load(path, textures=folders)
         except kvd.DamagedFile as error:
             if error.scene is None:
-                self.report({'ERROR'}, f"{name}: {_message(error)}")
+                self.report({'ERROR'}, f"{name}: {_message(error, path)}")
                 return None
             scene = error.scene
         except kvd.NotKvdFile:
             self.report({'ERROR'}, f"{name}: not a kvd scene file")
             return None
         except OSError as error:
-            self.report({'ERROR'}, f"{name}: cannot be opened: {error.strerror or _message(error)}")
+            reason = error.strerror or (os.strerror(error.errno) if error.errno else _message(error, path))
+            self.report({'ERROR'}, f"{name} cannot be opened: {reason}")
             return None
         except kvd.KvdError as error:
-            self.report({'ERROR'}, f"{name}: {_message(error)}")
+            self.report({'ERROR'}, f"{name}: {_message(error, path)}")
             return None
         if scene.status == kvd.Status.DAMAGED:
             self.report({'WARNING'}, f"{name} is damaged: imported what was read before the damage")
@@ -148,8 +149,13 @@ class ImportKvd(bpy.types.Operator, ImportHelper):
         return scene
 
 
-def _message(error):
-    return getattr(error, "message", None) or str(error)
+def _message(error, path=None):
+    """The library's message, without the path it starts with (the report
+    names the file already)."""
+    message = getattr(error, "message", None) or str(error)
+    if path and message.startswith(path + ": "):
+        message = message[len(path) + 2:]
+    return message
 
 
 def _select(context, objects):

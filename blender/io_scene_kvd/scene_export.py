@@ -142,10 +142,14 @@ class SceneExport:
         if out.own_colour:
             made = tuple(out.diffuse)
         else:
-            texture = self._images.name_for(out.texture_image, out.texture_name) if out.texture_image else ""
-            bump = self._images.name_for(out.bump_image, out.bump_name) if out.bump_image else ""
-            made = self._builder.add_material(out.name, out.diffuse, ambient=out.ambient, specular=out.specular,
-                                              shininess=out.shininess, texture=texture, bump=bump)
+            # A name with no image (one the file named but nobody found) goes as it is.
+            texture = self._images.name_for(out.texture_image, out.texture_name) if out.texture_image \
+                else out.texture_name
+            bump = self._images.name_for(out.bump_image, out.bump_name) if out.bump_image else out.bump_name
+            colours = [_finite(c, out.name, self._warn) for c in (out.diffuse, out.ambient, out.specular)]
+            shininess = out.shininess if math.isfinite(out.shininess) else 0.0
+            made = self._builder.add_material(out.name, colours[0], ambient=colours[1], specular=colours[2],
+                                              shininess=shininess, texture=texture, bump=bump)
         self._materials[key] = made
         return made
 
@@ -213,6 +217,14 @@ def _triangles_of(mesh):
     materials = np.empty(count, dtype=np.int32)
     mesh.loop_triangles.foreach_get("material_index", materials)
     return points.reshape(-1, 3), corners.reshape(-1, 3).astype(np.uint32), materials
+
+
+def _finite(colour, name, warn):
+    """A colour the writer takes: a part that is not a number becomes 0."""
+    if all(math.isfinite(c) for c in colour):
+        return tuple(colour)
+    warn(f"material {name}: colour parts that are not numbers were written as 0")
+    return tuple(c if math.isfinite(c) else 0.0 for c in colour)
 
 
 def _in_order_of_use(numbers):

@@ -38,15 +38,19 @@ class SceneImport:
         self._progress = progress
         self._materials = MaterialMaker(created, warn)
         self._collection = context.view_layer.active_layer_collection.collection
-        self.dropped_triangles = 0
+        self.repeated_corner_triangles = 0
+        self.not_finite_triangles = 0
 
     def run(self):
         node_objects = self._node_objects()
         cameras = self._cameras() if self._options.import_cameras else []
         if cameras:
             self._context.scene.camera = cameras[0]
-        if self.dropped_triangles:
-            self._warn(f"{self.dropped_triangles} triangles with a corner twice (which Blender cannot hold) "
+        if self.repeated_corner_triangles:
+            self._warn(f"{self.repeated_corner_triangles} triangles with a corner twice (which Blender cannot "
+                       "hold) were left out")
+        if self.not_finite_triangles:
+            self._warn(f"{self.not_finite_triangles} triangles with a corner that is not a finite number "
                        "were left out")
         return [o for o in node_objects if o is not None] + cameras
 
@@ -107,12 +111,18 @@ class SceneImport:
             triangles = numbers[triangles]
         if self._options.scale != 1.0:
             points = (points.astype(np.float64) * self._options.scale).astype(np.float32)
-        # A triangle naming one point twice is no polygon in Blender.
+        # A triangle naming one point twice is no polygon in Blender, and one
+        # with a corner that is not a finite number cannot be shown.
         keep = ((triangles[:, 0] != triangles[:, 1]) & (triangles[:, 1] != triangles[:, 2])
                 & (triangles[:, 2] != triangles[:, 0]))
+        self.repeated_corner_triangles += int(len(keep) - keep.sum())
+        finite = np.isfinite(points).all(axis=1)
+        if len(triangles) and not finite.all():
+            shown = finite[triangles].all(axis=1)
+            self.not_finite_triangles += int((keep & ~shown).sum())
+            keep &= shown
         all_kept = bool(keep.all())
         if not all_kept:
-            self.dropped_triangles += int(len(keep) - keep.sum())
             triangles = triangles[keep]
         count = len(triangles)
 
