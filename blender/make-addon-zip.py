@@ -10,7 +10,10 @@ NAME is the library's name in the zip (libkvd.so.1, as its SONAME says),
 else its own file name. A LIBRARY that does not exist is left out, saying so (the Windows library
 when no MinGW build was made)."""
 import os
+import shutil
+import subprocess
 import sys
+import tempfile
 import zipfile
 
 # Fixed times keep the zip the same bytes for the same files.
@@ -35,10 +38,24 @@ def add_tree(archive, folder, prefix):
             add_file(archive, path, prefix + os.path.relpath(path, folder).replace(os.sep, "/"))
 
 
+def stripped(library, folder):
+    """A copy of the library without its debugging information (a third of
+    the size), when binutils for its kind are installed; else the library."""
+    with open(library, "rb") as file:
+        magic = file.read(2)
+    tool = shutil.which("strip") if magic == b"\x7fE" else shutil.which("x86_64-w64-mingw32-strip")
+    if tool is None:
+        return library
+    copy = os.path.join(folder, os.path.basename(library))
+    if subprocess.run([tool, "--strip-debug", "-o", copy, library]).returncode != 0:
+        return library
+    return copy
+
+
 def main(output, addon, package, libraries):
     os.makedirs(os.path.dirname(os.path.abspath(output)), exist_ok=True)
     temporary = output + ".partial"
-    with zipfile.ZipFile(temporary, "w") as archive:
+    with zipfile.ZipFile(temporary, "w") as archive, tempfile.TemporaryDirectory() as folder:
         add_tree(archive, addon, "io_scene_kvd/")
         add_tree(archive, package, "io_scene_kvd/kvd/")
         for given in libraries:
@@ -46,7 +63,8 @@ def main(output, addon, package, libraries):
             if not os.path.isfile(library):
                 print(f"make-addon-zip: {library} not built, left out of the zip", file=sys.stderr)
                 continue
-            add_file(archive, library, "io_scene_kvd/kvd/" + (name or os.path.basename(library)), 0o755)
+            add_file(archive, stripped(library, folder), "io_scene_kvd/kvd/" + (name or os.path.basename(library)),
+                     0o755)
     os.replace(temporary, output)
 
 

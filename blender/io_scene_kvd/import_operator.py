@@ -153,8 +153,8 @@ def _message(error, path=None):
     """The library's message, without the path it starts with (the report
     names the file already)."""
     message = getattr(error, "message", None) or str(error)
-    if path and message.startswith(path + ": "):
-        message = message[len(path) + 2:]
+    if path and path in message:
+        message = message.split(path, 1)[1].lstrip(": ") or message
     return message
 
 

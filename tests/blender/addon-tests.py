@@ -143,6 +143,40 @@ def scene_problems(info, shown_triangles, census, folder, scale=1.0):
     return problems
 
 
+def made_in_blender_problems(kvd, outcome, exported):
+    """A scene made in Blender, exported: the mirrored cube in two meshes (one
+    per material) of 12 triangles in all, every face still facing out; the
+    plane's subdivided 8 triangles with its PNG image as a BMP beside the
+    scene, found; the camera."""
+    if outcome.get("exportResult") != ["FINISHED"]:
+        return [f"export {outcome.get('exportResult')}: {outcome.get('exportError')}"]
+    problems = []
+    info = kvd_info(kvd, exported)
+    triangles = [o["triangles"] for o in info["objects"]["list"]]
+    if sorted(triangles) != [6, 6, 8]:
+        problems.append(f"triangles per object {triangles}, want the cube's 6 and 6 and the plane's 8")
+    textured = [m for m in info["materials"] if m.get("texture")]
+    if len(textured) != 1 or not textured[0].get("textureImage", {}).get("found", "").endswith(".bmp"):
+        problems.append(f"materials {info['materials']}: want one with its image as a BMP beside the scene")
+    if [c["name"] for c in info["cameras"]] != ["view"]:
+        problems.append(f"cameras {info['cameras']}")
+    # Every triangle of the cube (centre (5, 0, 1)) faces away from its centre.
+    inward = 0
+    for line in kvd_trace(kvd, exported):
+        call = json.loads(line)
+        if call.get("call") == "GB_AddTriangle" and call["a"][0] > 3.0:
+            a, b, c = call["a"], call["b"], call["c"]
+            u = [b[i] - a[i] for i in range(3)]
+            v = [c[i] - a[i] for i in range(3)]
+            normal = [u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]]
+            out = [(a[i] + b[i] + c[i]) / 3 - (5.0, 0.0, 1.0)[i] for i in range(3)]
+            if sum(n * o for n, o in zip(normal, out)) <= 0:
+                inward += 1
+    if inward:
+        problems.append(f"{inward} triangles of the mirrored cube face inwards")
+    return problems
+
+
 def main(kvd, writer, samples, addon_zip, work):
     blender = shutil.which("blender")
     if blender is None:
@@ -151,7 +185,7 @@ def main(kvd, writer, samples, addon_zip, work):
     work = Path(work).resolve()
     shutil.rmtree(work, ignore_errors=True)
     scenes, exports, bad = work / "scenes", work / "export", work / "bad"
-    for folder in (scenes, exports, bad):
+    for folder in (scenes, exports, bad, work / "made" / "out"):
         folder.mkdir(parents=True)
     shutil.copytree(samples, scenes, dirs_exist_ok=True)
     subprocess.run([writer, str(scenes), samples], check=True)
@@ -170,6 +204,7 @@ def main(kvd, writer, samples, addon_zip, work):
         {"name": "stored twice", "files": [str(work / "twice.kvd")], "make": "twice"},
         {"name": "merged", "files": [str(work / "twice.kvd")], "options": {"merge_points": True}},
         {"name": "no cameras", "files": [str(house)], "options": {"import_cameras": False}},
+        {"name": "made in Blender", "blenderScene": str(work / "made"), "export": str(work / "made" / "out" / "made.kvd")},
         {"name": "not a scene", "files": [str(bad / "not a scene.kvd")], "before": str(house)},
         {"name": "header", "files": [str(bad / "header.kvd")], "before": str(house)},
         {"name": "missing", "files": [str(bad / "no such file.kvd")], "before": str(house)},
@@ -259,6 +294,9 @@ def main(kvd, writer, samples, addon_zip, work):
     no_cameras = outcome_of("no cameras")
     if no_cameras:
         check("no cameras", [] if not no_cameras["census"]["cameras"] else ["cameras were made"])
+    made = outcome_of("made in Blender")
+    if made:
+        check("made in Blender", made_in_blender_problems(kvd, made, work / "made" / "out" / "made.kvd"))
     for name in ("not a scene", "header", "missing"):
         outcome = outcome_of(name)
         if outcome is None:

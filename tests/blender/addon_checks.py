@@ -119,9 +119,58 @@ def make_scene(kind, path):
     kvd.save(builder.build(), path)
 
 
+def blender_scene(folder):
+    """A scene made in Blender, as an export meets it: a cube mirrored in x
+    with two materials under an empty, a plane with a PNG image on its base
+    colour and a modifier, and a camera looking at them."""
+    empty_the_file()
+    scene = bpy.context.scene
+    image = bpy.data.images.new("checker", 16, 8)
+    image.generated_type = 'COLOR_GRID'
+    image.filepath_raw = os.path.join(folder, "checker.png")
+    image.file_format = 'PNG'
+    image.save()
+    textured = bpy.data.materials.new("textured")
+    textured.use_nodes = True
+    bsdf = textured.node_tree.nodes["Principled BSDF"]
+    node = textured.node_tree.nodes.new("ShaderNodeTexImage")
+    node.image = image
+    textured.node_tree.links.new(node.outputs["Color"], bsdf.inputs["Base Color"])
+    red, blue = bpy.data.materials.new("red"), bpy.data.materials.new("blue")
+    red.diffuse_color, blue.diffuse_color = (0.8, 0.1, 0.1, 1), (0.1, 0.1, 0.8, 1)
+    group = bpy.data.objects.new("group", None)
+    scene.collection.objects.link(group)
+    bpy.ops.mesh.primitive_cube_add(size=2.0, location=(5.0, 0.0, 1.0))
+    cube = bpy.context.object
+    cube.name = "mirrored cube"
+    cube.scale = (-1.0, 1.0, 1.0)
+    cube.data.materials.append(red)
+    cube.data.materials.append(blue)
+    for polygon in cube.data.polygons:
+        polygon.material_index = polygon.index % 2
+    cube.parent = group
+    bpy.ops.mesh.primitive_plane_add(size=4.0)
+    plane = bpy.context.object
+    plane.name = "plane"
+    plane.data.materials.append(textured)
+    plane.modifiers.new("more", 'SUBSURF').levels = 1
+    camera = bpy.data.objects.new("view", bpy.data.cameras.new("view"))
+    scene.collection.objects.link(camera)
+    camera.location = (0.0, -20.0, 5.0)
+    camera.rotation_euler = (math.radians(75), 0.0, 0.0)
+    scene.camera = camera
+
+
 def do_job(job):
     if job.get("make"):
         make_scene(job["make"], job["files"][0])
+    if job.get("blenderScene"):
+        blender_scene(job["blenderScene"])
+        print("KVD-REPORTS " + job["name"], flush=True)
+        result, error = run(bpy.ops.export_scene.kvd, filepath=job["export"])
+        print("KVD-ADDON " + json.dumps({"job": job["name"], "exportResult": result, "exportError": error}),
+              flush=True)
+        return
     if job.get("fresh", True):
         empty_the_file()
     if job.get("before"):   # a scene that a failing import must leave as it is
