@@ -8,7 +8,7 @@ import bpy
 from bpy.props import BoolProperty, FloatProperty, StringProperty
 from bpy_extras.io_utils import ExportHelper
 
-from .kvd_package import LibraryMissing, kvd_package
+from .kvd_package import kvd_package_for
 from .progress import Progress
 from .scene_export import EXPORTED_TYPES, ExportOptions, SceneExport
 
@@ -45,10 +45,8 @@ class ExportKvd(bpy.types.Operator, ExportHelper):
         layout.prop(self, "global_scale")
 
     def execute(self, context):
-        try:
-            kvd = kvd_package()
-        except LibraryMissing as error:
-            self.report({'ERROR'}, str(error))
+        kvd = kvd_package_for(self)
+        if kvd is None:
             return {'CANCELLED'}
         options = ExportOptions(use_selection=self.use_selection, apply_modifiers=self.apply_modifiers,
                                 export_cameras=self.export_cameras, scale=self.global_scale)

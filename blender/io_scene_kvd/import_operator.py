@@ -9,7 +9,7 @@ from bpy.props import BoolProperty, CollectionProperty, EnumProperty, FloatPrope
 from bpy_extras.io_utils import ImportHelper
 
 from .imported_data import ImportedData
-from .kvd_package import LibraryMissing, kvd_package
+from .kvd_package import kvd_package_for
 from .progress import Progress
 from .scene_import import ImportOptions, SceneImport
 
@@ -70,23 +70,28 @@ class ImportKvd(bpy.types.Operator, ImportHelper):
         layout.prop(self, "import_cameras")
         layout.prop(self, "texture_folders")
 
+    def scale(self):
+        """The preset's scale; the Scale field for Custom, or when a script
+        gives a scale and no preset."""
+        if self.scale_preset == 'CUSTOM' or (not self.properties.is_property_set("scale_preset")
+                                             and self.properties.is_property_set("global_scale")):
+            return self.global_scale
+        return SCALE_PRESETS[self.scale_preset]
+
     def paths(self):
         if self.files and self.directory:
             return [os.path.join(self.directory, f.name) for f in self.files if f.name]
         return [self.filepath] if self.filepath else []
 
     def execute(self, context):
-        try:
-            kvd = kvd_package()
-        except LibraryMissing as error:
-            self.report({'ERROR'}, str(error))
+        kvd = kvd_package_for(self)
+        if kvd is None:
             return {'CANCELLED'}
         paths = self.paths()
         if not paths:
             self.report({'ERROR'}, "No file chosen")
             return {'CANCELLED'}
-        scale = SCALE_PRESETS.get(self.scale_preset, self.global_scale)
-        options = ImportOptions(scale=scale, merge_points=self.merge_points,
+        options = ImportOptions(scale=self.scale(), merge_points=self.merge_points,
                                 import_cameras=self.import_cameras)
         folders = [f for f in self.texture_folders.split(";") if f.strip()]
         imported, succeeded = [], 0
@@ -136,8 +141,7 @@ class ImportKvd(bpy.types.Operator, ImportHelper):
             self.report({'ERROR'}, f"{name}: not a kvd scene file")
             return None
         except OSError as error:
-            reason = error.strerror or (os.strerror(error.errno) if error.errno else _message(error, path))
-            self.report({'ERROR'}, f"{name} cannot be opened: {reason}")
+            self.report({'ERROR'}, f"{name} cannot be opened: {_message(error, path)}")
             return None
         except kvd.KvdError as error:
             self.report({'ERROR'}, f"{name}: {_message(error, path)}")

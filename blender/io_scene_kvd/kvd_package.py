@@ -23,3 +23,12 @@ def kvd_package():
                                  f"the add-on's libraries are in {folder}") from None
         _package = kvd
     return _package
+
+
+def kvd_package_for(operator):
+    """The package, or None once the operator has reported why it cannot load."""
+    try:
+        return kvd_package()
+    except LibraryMissing as error:
+        operator.report({'ERROR'}, str(error))
+        return None

@@ -201,6 +201,7 @@ def main(kvd, writer, samples, addon_zip, work):
     jobs += [
         {"name": "two at once", "files": [str(house), str(scenes / "triangle.kvd")]},
         {"name": "millimetres", "files": [str(house)], "options": {"scale_preset": "MILLIMETRES"}},
+        {"name": "scale from a script", "files": [str(house)], "options": {"global_scale": 0.001}},
         {"name": "stored twice", "files": [str(work / "twice.kvd")], "make": "twice"},
         {"name": "merged", "files": [str(work / "twice.kvd")], "options": {"merge_points": True}},
         {"name": "no cameras", "files": [str(house)], "options": {"import_cameras": False}},
@@ -282,15 +283,15 @@ def main(kvd, writer, samples, addon_zip, work):
         counts = len(infos["house.kvd"]["objects"]["list"]) + len(infos["triangle.kvd"]["objects"]["list"])
         check("two at once", [] if len(both["census"]["objects"]) == counts and both["result"] == ["FINISHED"]
               else [f"{len(both['census']['objects'])} objects, the two files hold {counts}"])
-    scaled = outcome_of("millimetres")
-    if scaled:
-        info = dict(infos["house.kvd"])
-        check("millimetres", scene_problems(info, shown["house.kvd"], scaled["census"], scenes, scale=0.001))
+    for name in ("millimetres", "scale from a script"):
+        scaled = outcome_of(name)
+        if scaled:
+            check(name, scene_problems(infos["house.kvd"], shown["house.kvd"], scaled["census"], scenes, scale=0.001))
     twice, merged = outcome_of("stored twice"), outcome_of("merged")
     if twice and merged:
         counts = [(o["vertices"], o["triangles"]) for o in (twice["census"]["objects"] + merged["census"]["objects"])]
-        check("merged", [] if counts == [(6, 2), (4, 2)] else
-              [f"(vertices, triangles) {counts}, want 6 points as stored and 4 merged, 2 triangles each"])
+        check("merged", [] if counts == [(6, 3), (4, 3)] else
+              [f"(vertices, triangles) {counts}, want 6 points as stored and 4 merged, 3 triangles each"])
     no_cameras = outcome_of("no cameras")
     if no_cameras:
         check("no cameras", [] if not no_cameras["census"]["cameras"] else ["cameras were made"])

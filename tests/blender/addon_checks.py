@@ -111,11 +111,12 @@ def run(operator, **arguments):
 
 def make_scene(kind, path):
     """A scene written by the add-on's own copy of the package: a square of two
-    triangles, each with points of its own (two of them stored twice)."""
-    kvd = sys.modules["io_scene_kvd"].kvd
+    triangles, each with points of its own (two of them stored twice), and
+    the first triangle stored a second time."""
+    from io_scene_kvd import kvd
     builder = kvd.SceneBuilder()
     points = [[0, 0, 0], [1, 0, 0], [1, 1, 0], [0, 0, 0], [1, 1, 0], [0, 1, 0]]
-    builder.add_mesh("square", numpy.array(points, dtype=numpy.float32), numpy.array([[0, 1, 2], [3, 4, 5]]))
+    builder.add_mesh("square", numpy.array(points, dtype=numpy.float32), numpy.array([[0, 1, 2], [3, 4, 5], [0, 1, 2]]))
     kvd.save(builder.build(), path)
 
 
