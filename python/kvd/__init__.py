@@ -18,16 +18,17 @@ A :class:`Scene` holds ``meshes`` (:class:`Mesh`), ``materials``
 
 Errors derive from :class:`KvdError`: :class:`NotKvdFile`,
 :class:`DamagedFile` (whose ``scene`` holds what was read before the
-damage), :class:`CannotOpen` (an ``OSError``), :class:`CannotWrite` (an
-``OSError``), :class:`InvalidArgument` (a ``ValueError``).
+damage), :class:`HeaderDamaged` (both of these: nothing could be read),
+:class:`CannotOpen` (an ``OSError``), :class:`CannotWrite` (an ``OSError``),
+:class:`InvalidArgument` (a ``ValueError``).
 
 The package uses the kvd C library installed with it; the environment
 variable ``KVD_LIBRARY`` names another library file.
 """
 from ._library import lib as _lib, path as library_path
 from ._records import Camera, Material, Message, MessageCode, Node, Status
-from ._errors import (Cancelled, CannotOpen, CannotWrite, DamagedFile, InvalidArgument, KvdError, NotKvdFile,
-                      OutOfMemory)
+from ._errors import (Cancelled, CannotOpen, CannotWrite, DamagedFile, HeaderDamaged, InvalidArgument, KvdError,
+                      NotKvdFile, OutOfMemory)
 from ._scene import Mesh, Scene, load, loads
 from ._builder import SceneBuilder, dumps, save
 
@@ -45,4 +46,4 @@ del _public
 
 __all__ = ["load", "loads", "save", "dumps", "version", "library_path", "Scene", "Mesh", "SceneBuilder",
            "Material", "Camera", "Node", "Message", "MessageCode", "Status", "KvdError", "NotKvdFile",
-           "DamagedFile", "CannotOpen", "CannotWrite", "InvalidArgument", "OutOfMemory", "Cancelled"]
+           "DamagedFile", "HeaderDamaged", "CannotOpen", "CannotWrite", "InvalidArgument", "OutOfMemory", "Cancelled"]

@@ -15,28 +15,45 @@ class KvdError(Exception):
     message = ""
 
 
+class _OSErrorText:
+    """The library's message as the text of an OSError whose errno is not
+    known (OSError would show "[Errno None] None")."""
+
+    def __str__(self):
+        if self.errno is None and self.message:
+            return self.message
+        return super().__str__()
+
+
 class NotKvdFile(KvdError):
     """The bytes are not a kvd scene file."""
 
 
 class DamagedFile(KvdError):
-    """A kvd scene file whose header or body is damaged or cut short.
+    """A kvd scene file whose body (or header) is damaged or cut short.
 
     ``scene`` holds everything read before the damage (a :class:`kvd.Scene`
     whose ``status`` is ``Status.DAMAGED``), or is None when the header
-    itself was damaged and nothing could be read.
+    was damaged and nothing could be read (:class:`HeaderDamaged`).
     """
     scene = None
 
 
-class CannotOpen(KvdError, OSError):
+class HeaderDamaged(NotKvdFile, DamagedFile):
+    """The bytes do not begin as a kvd scene file does, or its header is
+    cut short or damaged: nothing could be read (``scene`` is None). Both a
+    :class:`NotKvdFile` and a :class:`DamagedFile`, so either ``except``
+    catches it; ``status`` is ``Status.HEADER_DAMAGED``."""
+
+
+class CannotOpen(_OSErrorText, KvdError, OSError):
     """The file cannot be opened or read. Also an :class:`OSError`; where
     the cause is known, also the matching subclass (``FileNotFoundError``,
     ``PermissionError``, ``IsADirectoryError``), with ``errno`` and
     ``filename`` set."""
 
 
-class CannotWrite(KvdError, OSError):
+class CannotWrite(_OSErrorText, KvdError, OSError):
     """Writing the scene failed; nothing was left at the destination."""
 
 
@@ -52,8 +69,8 @@ class Cancelled(KvdError):
     """The operation was asked to stop."""
 
 
-for _class in (KvdError, NotKvdFile, DamagedFile, CannotOpen, CannotWrite, InvalidArgument, OutOfMemory,
-               Cancelled):
+for _class in (KvdError, NotKvdFile, DamagedFile, HeaderDamaged, CannotOpen, CannotWrite, InvalidArgument,
+               OutOfMemory, Cancelled):
     _class.__module__ = "kvd"
 
 # CannotOpen joined with the standard OSError subclass for one errno, so that
@@ -90,7 +107,8 @@ def cannot_open(message, path):
     number = _why_unopenable(path) if path is not None else 0
     filename = os.fsdecode(path) if path is not None else None
     if number:
-        error = _cannot_open_class(number)(number, message, filename)
+        # As Python's own open() words it; the library's text stays in .message.
+        error = _cannot_open_class(number)(number, os.strerror(number), filename)
     else:
         error = CannotOpen(message)
         error.filename = filename
@@ -101,7 +119,7 @@ def cannot_open(message, path):
 
 _BY_STATUS = {
     Status.NOT_KVD_FILE: NotKvdFile,
-    Status.HEADER_DAMAGED: DamagedFile,
+    Status.HEADER_DAMAGED: HeaderDamaged,
     Status.DAMAGED: DamagedFile,
     Status.INVALID_ARGUMENT: InvalidArgument,
     Status.OUT_OF_MEMORY: OutOfMemory,

@@ -6,7 +6,7 @@ from pathlib import Path
 import numpy as np
 
 from . import _library
-from ._errors import error_for
+from ._errors import KvdError, error_for
 from ._library import lib
 from ._records import Camera, Material, Message, MessageCode, Node, Status
 
@@ -39,10 +39,12 @@ class _LibraryMemory:
 
 def _library_array(handle, address, shape, dtype):
     """A read-only numpy array over the library's memory, no copy."""
-    if not address or 0 in shape:
+    if 0 in shape:
         empty = np.empty(shape, dtype)
         empty.flags.writeable = False
         return empty
+    if not address:
+        raise KvdError("kvd: the library holds no array for this mesh")
     return np.asarray(_LibraryMemory(handle, address, shape, np.dtype(dtype).str))
 
 

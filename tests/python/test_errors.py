@@ -46,6 +46,8 @@ def not_kvd_inputs():
     cases += [(image.name, image.read_bytes()) for image in sorted(hostile.iterdir())]
     samples = Path(__file__).resolve().parents[2] / "samples"
     cases += [(image.name, image.read_bytes()) for image in sorted(samples.glob("*.jpg"))]
+    # The scene's first tag, then no signature.
+    cases.append(("tag only", (samples / "house.kvd").read_bytes()[:2] + b"\0" * 64))
     return cases
 
 
@@ -53,7 +55,9 @@ def not_kvd_inputs():
 def test_bytes_of_other_kinds_are_not_kvd_files(tmp_path, name, data):
     with pytest.raises(kvd.NotKvdFile) as from_bytes:
         kvd.loads(data)
-    assert from_bytes.value.status == kvd.Status.NOT_KVD_FILE and from_bytes.value.message
+    # Nothing of them is read, whichever of the two the header's first bytes make them.
+    assert from_bytes.value.status in (kvd.Status.NOT_KVD_FILE, kvd.Status.HEADER_DAMAGED)
+    assert getattr(from_bytes.value, "scene", None) is None and from_bytes.value.message
     path = tmp_path / "input.kvd"
     path.write_bytes(data)
     with pytest.raises(kvd.NotKvdFile):
@@ -68,15 +72,16 @@ def check_damaged_or_whole(data):
     except kvd.DamagedFile as damaged:
         scene = damaged.scene
         if scene is None:
-            assert damaged.status == kvd.Status.HEADER_DAMAGED
-            return "header"
+            assert isinstance(damaged, kvd.HeaderDamaged) and damaged.status == kvd.Status.HEADER_DAMAGED
+            return "not kvd"
         assert scene.status == kvd.Status.DAMAGED and damaged.status == kvd.Status.DAMAGED
         assert any(m.code == kvd.MessageCode.FILE_DAMAGED for m in scene.messages)
-    except kvd.NotKvdFile:
+    except kvd.NotKvdFile as refused:
+        assert refused.status == kvd.Status.NOT_KVD_FILE
         return "not kvd"
     for mesh in scene.meshes:
         assert mesh.triangles.size == 0 or int(mesh.triangles.max()) < mesh.point_count
-        np.add.reduce(mesh.positions, axis=None)  # every byte of the arrays can be read
+        np.bitwise_or.reduce(mesh.positions.view(np.uint32), axis=None)  # every byte can be read
     for node in scene.nodes:
         assert node.parent is None or 0 <= node.parent < len(scene.nodes)
         assert node.mesh is None or 0 <= node.mesh < len(scene.meshes)
@@ -127,4 +132,5 @@ def test_a_damaged_file_keeps_what_came_before(house):
 def test_every_error_class_shares_the_base():
     for error in (kvd.NotKvdFile, kvd.DamagedFile, kvd.CannotOpen, kvd.CannotWrite, kvd.InvalidArgument):
         assert issubclass(error, kvd.KvdError)
+    assert issubclass(kvd.HeaderDamaged, kvd.NotKvdFile) and issubclass(kvd.HeaderDamaged, kvd.DamagedFile)
     assert issubclass(kvd.CannotOpen, OSError) and issubclass(kvd.InvalidArgument, ValueError)

@@ -7,12 +7,19 @@ import kvd
 from conftest import all_scenes
 
 
+def same_colours(a, b):
+    """Bit for bit as single precision, NaN included (a file may hold it)."""
+    return np.array_equal(np.float32([a.ambient, a.diffuse, a.specular]),
+                          np.float32([b.ambient, b.diffuse, b.specular]), equal_nan=True)
+
+
 def assert_same_scene(ours, theirs):
     assert [m.name for m in ours.materials] == [m.name for m in theirs.materials]
     for a, b in zip(ours.materials, theirs.materials):
-        assert (a.ambient, a.diffuse, a.specular, a.texture, a.bump) == \
-            (b.ambient, b.diffuse, b.specular, b.texture, b.bump)
-    assert [(c.name, c.eye, c.target) for c in ours.cameras] == [(c.name, c.eye, c.target) for c in theirs.cameras]
+        assert same_colours(a, b) and (a.texture, a.bump) == (b.texture, b.bump)
+    # A scene without cameras gets the host's fixed one when read.
+    assert [(c.name, c.eye, c.target) for c in ours.cameras if not c.is_fixed] == \
+        [(c.name, c.eye, c.target) for c in theirs.cameras if not c.is_fixed]
     assert [(n.name, n.parent, n.mesh) for n in ours.nodes] == [(n.name, n.parent, n.mesh) for n in theirs.nodes]
     assert len(ours.meshes) == len(theirs.meshes)
     for a, b in zip(ours.meshes, theirs.meshes):
@@ -29,6 +36,12 @@ def test_save_then_load_reads_the_same(tmp_path, path):
     except kvd.DamagedFile as damaged:
         scene = damaged.scene
     target = tmp_path / "written.kvd"
+    if not all(np.isfinite(mesh.positions).all() for mesh in scene.meshes):
+        # The file may hold points that are not numbers; the writer writes none.
+        with pytest.raises(kvd.CannotWrite, match="not a finite number"):
+            kvd.save(scene, target)
+        assert not target.exists()
+        return
     kvd.save(scene, target)
     again = kvd.load(target, textures=[path.parent])
     assert again.status == kvd.Status.OK
