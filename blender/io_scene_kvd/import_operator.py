@@ -70,6 +70,13 @@ class ImportKvd(bpy.types.Operator, ImportHelper):
         layout.prop(self, "import_cameras")
         layout.prop(self, "texture_folders")
 
+    def invoke(self, context, event):
+        # A file dropped on the 3D view (Blender 4.1 and later) comes with its
+        # path: only the options are asked for.
+        if self.directory and self.files and hasattr(self, "invoke_popup"):
+            return self.invoke_popup(context)
+        return ImportHelper.invoke(self, context, event)
+
     def scale(self):
         """The preset's scale; the Scale field for Custom, or when a script
         gives a scale and no preset."""
