@@ -90,6 +90,9 @@ TARGET_WRITE_BACK_RATIO = 2.0   # time (k) / time (d)
 TARGET_WRITE_BACK_SPEEDUP = 10.0   # time (e) / time (k)
 TARGET_WRITE_BACK_BYTES_PER_VERTEX = 24   # peak (k) <= input + 24 per vertex + 64 MiB
 TARGET_WRITE_BACK_SLACK = 64 * MIB
+TARGET_CAPI_LOAD_RATIO = 1.3    # time (l) / time (b)
+TARGET_CAPI_LOAD_BYTES_PER_VERTEX = 16   # peak (l) <= its arrays + 16 per vertex + 16 MiB
+TARGET_CAPI_LOAD_SLACK = 16 * MIB
 
 
 class HarnessError(Exception):
@@ -146,7 +149,7 @@ class Bench:
         self.data.mkdir(parents=True, exist_ok=True)
         self.assimp = shutil.which("assimp")
         for tool in ("kvd", "bench_make_scene", "bench_read_limit", "bench_assimp_import",
-                     "bench_timed_run", "bench_counting_import", "bench_host_floor"):
+                     "bench_timed_run", "bench_counting_import", "bench_host_floor", "bench_capi_load"):
             if not (self.bin / tool).is_file():
                 raise HarnessError("%s not built in %s" % (tool, self.bin))
         if self.assimp is None:
@@ -191,6 +194,14 @@ class Bench:
         if match is None or int(match.group(1)) != scene["faces"]:
             raise HarnessError("kvd info does not report %d triangles: %s" % (
                 scene["faces"], result["output"].strip()[:500]))
+        return result
+
+    def capi_load(self, scene, runs=None):
+        """(l): the kvd library's C interface loads every mesh into arrays;
+        arrayBytes is what the arrays it returns take."""
+        result = self.counted([self.tool("bench_capi_load"), scene["kvd"]], "triangles", scene["faces"],
+                              "bench_capi_load")
+        result["arrayBytes"] = numbers_after(result["output"], "array_bytes")
         return result
 
     def counting_import(self, scene):
@@ -309,6 +320,7 @@ def run(args):
     results["e"] = bench.assimp_export(mesh)
     results["g"] = bench.kvd_render(mesh)
     results["k"] = bench.kvd_write_back(mesh)
+    results["l"] = bench.capi_load(mesh)
     say("timing kvd over a folder of %d small scenes" % (QUICK_BATCH_FILES if quick else FULL_BATCH_FILES))
     batch = bench.batch_folder(QUICK_BATCH_FILES if quick else FULL_BATCH_FILES)
     results["batch"] = batch
@@ -409,6 +421,15 @@ class Report:
         self.target("glb back to kvd (k): peak <= input + 24 B/vertex + 64 MiB", r["k"]["peak"], bound,
                     r["k"]["peak"] <= bound, "%.1f MiB of %.1f MiB" % (mib(r["k"]["peak"]), mib(bound)))
 
+        load = r["l"]["seconds"] / r["b"]["seconds"]
+        self.target("C library load (l) within %gx the time of kvd info (b)" % TARGET_CAPI_LOAD_RATIO, load,
+                    TARGET_CAPI_LOAD_RATIO, load <= TARGET_CAPI_LOAD_RATIO, "%.2f" % load)
+        bound = (r["l"]["arrayBytes"] + TARGET_CAPI_LOAD_BYTES_PER_VERTEX * r["mesh"]["vertices"] +
+                 TARGET_CAPI_LOAD_SLACK)
+        self.target("C library load (l): peak <= its arrays + %d B/vertex + %d MiB" % (
+                        TARGET_CAPI_LOAD_BYTES_PER_VERTEX, TARGET_CAPI_LOAD_SLACK // MIB), r["l"]["peak"], bound,
+                    r["l"]["peak"] <= bound, "%.1f MiB of %.1f MiB" % (mib(r["l"]["peak"]), mib(bound)))
+
         render = r["g"]["seconds"]
         self.target("kvd render of the %d-triangle mesh < %g s" % (r["mesh"]["faces"], TARGET_RENDER_SECONDS), render,
                     TARGET_RENDER_SECONDS, render < TARGET_RENDER_SECONDS, "%.2f s" % render)
@@ -460,7 +481,7 @@ class Report:
         return {"machine": self.machine(), "quick": self.quick, "runs": self.args.runs,
                 "load": [r["loadBefore"], r["loadAfter"]],
                 "mesh": r["mesh"], "large": r["large"],
-                **{k: strip(r[k]) for k in ("a", "b", "b0", "f", "c", "d", "e", "g", "i", "j", "k")},
+                **{k: strip(r[k]) for k in ("a", "b", "b0", "f", "c", "d", "e", "g", "i", "j", "k", "l")},
                 "batch": r["batch"], "h_render": r["h_render"], "h_convert": r["h_convert"],
                 "scaling": [{"scene": s["scene"], "a": strip(s["a"]), "b": strip(s["b"]), "b0": strip(s["b0"])}
                             for s in r["scaling"]],
@@ -492,7 +513,8 @@ class Report:
                 ("(d) kvd convert to .glb", "kvd", r["d"], mesh["bytes"]),
                 ("(e) assimp export to .glb", "PLY", r["e"], ply_bytes),
                 ("(g) kvd render, 800x600 PNG", "kvd", r["g"], mesh["bytes"]),
-                ("(k) kvd convert of the .glb back to .kvd", "glb", r["k"], r["k"]["inputBytes"])]
+                ("(k) kvd convert of the .glb back to .kvd", "glb", r["k"], r["k"]["inputBytes"]),
+                ("(l) C library load, every mesh into arrays", "kvd", r["l"], mesh["bytes"])]
         for name, kind, result, nbytes in rows:
             add("| %s | %s | %.1f | %.1f | %.0f | %.1f |" % (
                 name, kind, result["seconds"] * 1000, result["cpu"] * 1000,

@@ -40,7 +40,8 @@ def results(ply, info=0.030, assimp_import=1.0, convert=0.300, assimp_export=6.0
             "h_render": {"seconds": 10, "cpu": 20, "peak": MIB, "runs": [10], "cores": 2.0},
             "h_convert": {"seconds": 1, "cpu": 2, "peak": MIB, "runs": [1], "cores": 2.0},
             "scaling": scaling, "large": large, "i": step(0.6, 40 * MIB), "j": step(0.1, 40 * MIB),
-            "k": dict(step(0.4, 110 * MIB), inputBytes=72 * MB)}
+            "k": dict(step(0.4, 110 * MIB), inputBytes=72 * MB),
+            "l": dict(step(0.035, 120 * MIB), arrayBytes=72 * MB)}
 
 
 def report(measured, quick=False):
@@ -84,6 +85,22 @@ class VerdictTest(unittest.TestCase):
                 self.assertEqual(target["met"], met)
                 self.assertEqual(target["limit"], bench.TARGET_CONVERT_SPEEDUP if "convert" in name
                                  else bench.TARGET_SPEEDUP)
+
+    def test_library_load_verdicts_follow_their_limits(self):
+        # (what, (l) seconds, (l) peak, target's name starts with, met); (b) takes 30 ms,
+        # the mesh has 2 M vertices and the arrays take 72 MB.
+        bound = 72 * MB + 16 * 2_000_000 + 16 * MIB
+        cases = [
+            ("load at 1.3x", 0.039, 100 * MIB, "C library load (l) within", True),
+            ("load at 1.4x", 0.042, 100 * MIB, "C library load (l) within", False),
+            ("peak at the bound", 0.030, bound, "C library load (l): peak", True),
+            ("peak just past it", 0.030, bound + 1, "C library load (l): peak", False),
+        ]
+        for what, seconds, peak, name, met in cases:
+            with self.subTest(what):
+                measured = results(self.ply)
+                measured["l"] = dict(step(seconds, peak), arrayBytes=72 * MB)
+                self.assertEqual(verdict(report(measured), name)["met"], met)
 
     def test_the_table_says_no_for_a_target_missed(self):
         text = report(results(self.ply, convert=0.318, assimp_export=3.962)).markdown()

@@ -2,7 +2,8 @@
 // kvd convert takes a model to a kvd scene (FuzzGltf.h); any other input is
 // imported as one import session imports a file, through the same reader and input buffer, with a host that checks
 // every rule of the host interface, and reads them into the kvd tool's
-// destinations as kvd info, kvd convert and kvd render do.
+// destinations as kvd info, kvd convert and kvd render do, and into the
+// kvd library through its C interface.
 //
 // Each input is imported twice into the host: once with a host that accepts
 // everything, once with one that refuses some objects and surfaces. A
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "fuzz/FuzzGltf.h"
+#include "fuzz/FuzzLibrary.h"
 #include "reader/SceneReader.h"
 #include "reader/ImportMessages.h"
 #include "tests/support/CheckedImport.h"
@@ -163,6 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     ImportOutcome accepting = Import(data, size, {});
     CheckToolDestinations(data, size, accepting);
+    FuzzLibrary(data, size, accepting.objects, accepting.triangles);
     CheckingHostOptions refusing;
     refusing.refuseEveryObject = 3;
     refusing.refuseEverySurface = 2;

@@ -19,9 +19,14 @@ bool Valid(const kvd_scene* scene, Items kvd_scene::*items, size_t index, const 
     return scene != nullptr && out != nullptr && index < (scene->*items).size();
 }
 
-kvd_result OutOfRange()
+// Item index of the list into out, by view, once everything is checked.
+template <class Items, class Out, class View>
+kvd_result Get(const kvd_scene* scene, Items kvd_scene::*items, size_t index, Out* out, View view)
 {
-    return KVD_INVALID_ARGUMENT;
+    if (!Valid(scene, items, index, out))
+        return KVD_INVALID_ARGUMENT;
+    view((scene->*items)[index], *out);
+    return KVD_OK;
 }
 
 }  // namespace
@@ -35,10 +40,7 @@ KVD_API size_t kvd_material_count(const kvd_scene* scene)
 
 KVD_API kvd_result kvd_get_material(const kvd_scene* scene, size_t index, kvd_material* material)
 {
-    if (!Valid(scene, &kvd_scene::materials, index, material))
-        return OutOfRange();
-    ViewMaterial(scene->materials[index], *material);
-    return KVD_OK;
+    return Get(scene, &kvd_scene::materials, index, material, ViewMaterial);
 }
 
 KVD_API size_t kvd_camera_count(const kvd_scene* scene)
@@ -48,10 +50,9 @@ KVD_API size_t kvd_camera_count(const kvd_scene* scene)
 
 KVD_API kvd_result kvd_get_camera(const kvd_scene* scene, size_t index, kvd_camera* camera)
 {
-    if (!Valid(scene, &kvd_scene::cameras, index, camera))
-        return OutOfRange();
-    ViewCamera(scene->cameras[index], index == 0, *camera);
-    return KVD_OK;
+    // The first camera is the one the host opens the scene with.
+    return Get(scene, &kvd_scene::cameras, index, camera,
+               [index](const LoadedCamera& loaded, kvd_camera& out) { ViewCamera(loaded, index == 0, out); });
 }
 
 KVD_API size_t kvd_mesh_count(const kvd_scene* scene)
@@ -61,16 +62,13 @@ KVD_API size_t kvd_mesh_count(const kvd_scene* scene)
 
 KVD_API kvd_result kvd_get_mesh(const kvd_scene* scene, size_t index, kvd_mesh* mesh)
 {
-    if (!Valid(scene, &kvd_scene::meshes, index, mesh))
-        return OutOfRange();
-    ViewMesh(scene->meshes[index], *mesh);
-    return KVD_OK;
+    return Get(scene, &kvd_scene::meshes, index, mesh, ViewMesh);
 }
 
 KVD_API kvd_result kvd_mesh_box_texcoords(const kvd_scene* scene, size_t mesh, float* uv, size_t uv_count)
 {
     if (!Valid(scene, &kvd_scene::meshes, mesh, uv))
-        return OutOfRange();
+        return KVD_INVALID_ARGUMENT;
     const LoadedMesh& loaded = scene->meshes[mesh];
     if (loaded.triangles.size() != loaded.triangleCount * 3 || uv_count / 6 < loaded.triangleCount)
         return KVD_INVALID_ARGUMENT;   // a streamed mesh, or too little room
@@ -92,7 +90,7 @@ KVD_API kvd_result kvd_mesh_merge_points(const kvd_scene* scene, size_t mesh, ui
                                          size_t number_count, size_t* distinct)
 {
     if (!Valid(scene, &kvd_scene::meshes, mesh, numbers) || distinct == nullptr)
-        return OutOfRange();
+        return KVD_INVALID_ARGUMENT;
     const LoadedMesh& loaded = scene->meshes[mesh];
     if (loaded.points.size() != loaded.pointCount * 3 || number_count < loaded.pointCount)
         return KVD_INVALID_ARGUMENT;
@@ -109,10 +107,7 @@ KVD_API size_t kvd_node_count(const kvd_scene* scene)
 
 KVD_API kvd_result kvd_get_node(const kvd_scene* scene, size_t index, kvd_node* node)
 {
-    if (!Valid(scene, &kvd_scene::nodes, index, node))
-        return OutOfRange();
-    ViewNode(scene->nodes[index], *node);
-    return KVD_OK;
+    return Get(scene, &kvd_scene::nodes, index, node, ViewNode);
 }
 
 KVD_API size_t kvd_message_count(const kvd_scene* scene)
@@ -122,10 +117,7 @@ KVD_API size_t kvd_message_count(const kvd_scene* scene)
 
 KVD_API kvd_result kvd_get_message(const kvd_scene* scene, size_t index, kvd_message* message)
 {
-    if (!Valid(scene, &kvd_scene::messages, index, message))
-        return OutOfRange();
-    ViewMessage(scene->messages[index], *message);
-    return KVD_OK;
+    return Get(scene, &kvd_scene::messages, index, message, ViewMessage);
 }
 
 }  // extern "C"

@@ -1,5 +1,6 @@
 // Loading a scene into a handle: from a file, from memory, or streamed mesh
 // by mesh. The import itself is the kvd tool's (SceneImport.h).
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -78,6 +79,23 @@ kvd_result Refuse(kvd_error* error, const char* what)
     return Report(error, KVD_INVALID_ARGUMENT, what);
 }
 
+// A load of the file at path into a new scene: sink, when given, makes it
+// a streamed one. Throws StreamStopped when the sink asks to stop.
+kvd_result LoadFile(const char* path, const kvd_load_options* options, MeshSink sink, kvd_scene** scene,
+                    kvd_error* error, const std::function<void(const kvd_scene&)>& started = {})
+{
+    ImageFolders folders;
+    if (!FoldersOf(options, folders))
+        return Refuse(error, "a texture folder is NULL");
+    folders.scene = PathFromUtf8(path).parent_path();
+    auto loaded = std::make_unique<kvd_scene>();
+    if (started)
+        started(*loaded);
+    SceneLoader loader(*loaded, std::move(folders), std::move(sink));
+    const ImportReport report = ImportScene(path, loader, nullptr);
+    return Finish(std::move(loaded), report, path, scene, error);
+}
+
 }  // namespace
 
 extern "C" {
@@ -89,16 +107,7 @@ KVD_API kvd_result kvd_load_file(const char* path, const kvd_load_options* optio
         *scene = nullptr;
     if (path == nullptr || scene == nullptr)
         return Refuse(error, "kvd_load_file needs a path and a place for the scene");
-    return Guarded(error, KVD_CANNOT_OPEN, [&] {
-        ImageFolders folders;
-        if (!FoldersOf(options, folders))
-            return Refuse(error, "a texture folder is NULL");
-        folders.scene = PathFromUtf8(path).parent_path();
-        auto loaded = std::make_unique<kvd_scene>();
-        SceneLoader loader(*loaded, std::move(folders));
-        const ImportReport report = ImportScene(path, loader, nullptr);
-        return Finish(std::move(loaded), report, path, scene, error);
-    });
+    return Guarded(error, KVD_CANNOT_OPEN, [&] { return LoadFile(path, options, {}, scene, error); });
 }
 
 KVD_API kvd_result kvd_load_memory(const void* data, size_t size, const kvd_load_options* options,
@@ -129,26 +138,20 @@ KVD_API kvd_result kvd_stream_file(const char* path, const kvd_load_options* opt
     if (path == nullptr)
         return Refuse(error, "kvd_stream_file needs a path");
     return Guarded(error, KVD_CANNOT_OPEN, [&] {
-        ImageFolders folders;
-        if (!FoldersOf(options, folders))
-            return Refuse(error, "a texture folder is NULL");
-        folders.scene = PathFromUtf8(path).parent_path();
-        auto loaded = std::make_unique<kvd_scene>();
-        const kvd_scene* handle = loaded.get();
+        // The callback sees the scene being read, which holds everything before the mesh.
+        const kvd_scene* handle = nullptr;
         MeshSink sink = [&](size_t index, const LoadedMesh& mesh) {
             kvd_mesh view;
             ViewMesh(mesh, view);
             if (on_mesh != nullptr && on_mesh(user, handle, index, &view) != 0)
                 throw StreamStopped{};
         };
-        SceneLoader loader(*loaded, std::move(folders), std::move(sink));
-        ImportReport report;
         try {
-            report = ImportScene(path, loader, nullptr);
+            return LoadFile(path, options, std::move(sink), scene, error,
+                            [&](const kvd_scene& loading) { handle = &loading; });
         } catch (const StreamStopped&) {
             return Report(error, KVD_CANCELLED, std::string(path) + ": stopped by the mesh callback");
         }
-        return Finish(std::move(loaded), report, path, scene, error);
     });
 }
 

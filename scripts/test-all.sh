@@ -23,3 +23,5 @@ for preset in win32 win64; do
     cmake --build --preset "$preset"
 done
 timeout --kill-after=30 420 tests/wine/run_wine_test.sh build-win32/bin build-win64/bin build/bin
+# kvd.dll and the cross-built example under Wine, against the Linux example.
+timeout --kill-after=30 420 tests/library/example-wine.sh build-win64/bin build/bin . build-win64/library-wine || [ $? -eq 77 ]
