@@ -1,8 +1,13 @@
 // Loading a scene into a handle: from a file, from memory, or streamed mesh
 // by mesh. The import itself is the kvd tool's (SceneImport.h).
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/GbkText.h"
 #include "library/ApiResult.h"
@@ -79,6 +84,39 @@ kvd_result Refuse(kvd_error* error, const char* what)
     return Report(error, KVD_INVALID_ARGUMENT, what);
 }
 
+#ifdef _WIN32
+// The reader opens files by narrow names, which Windows reads in its code
+// page: a UTF-8 path with other characters is read through its wide name,
+// into memory.
+ImportReport ImportPath(const char* path, SceneDestination& destination)
+{
+    if (std::all_of(path, path + std::strlen(path), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return ImportScene(path, destination, nullptr);
+    ImportReport report;
+    std::FILE* file = _wfopen(PathFromUtf8(path).c_str(), L"rb");
+    if (file == nullptr) {
+        report.openError = OpenErrorText(errno);
+        return report;
+    }
+    std::vector<uint8_t> bytes;
+    uint8_t block[1 << 16];
+    for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;)
+        bytes.insert(bytes.end(), block, block + got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        report.openError = "the file cannot be read";
+        return report;
+    }
+    return ImportSceneBytes(bytes.data(), bytes.size(), destination);
+}
+#else
+ImportReport ImportPath(const char* path, SceneDestination& destination)
+{
+    return ImportScene(path, destination, nullptr);
+}
+#endif
+
 // A load of the file at path into a new scene: sink, when given, makes it
 // a streamed one. Throws StreamStopped when the sink asks to stop.
 kvd_result LoadFile(const char* path, const kvd_load_options* options, MeshSink sink, kvd_scene** scene,
@@ -92,7 +130,7 @@ kvd_result LoadFile(const char* path, const kvd_load_options* options, MeshSink 
     if (started)
         started(*loaded);
     SceneLoader loader(*loaded, std::move(folders), std::move(sink));
-    const ImportReport report = ImportScene(path, loader, nullptr);
+    const ImportReport report = ImportPath(path, loader);
     return Finish(std::move(loaded), report, path, scene, error);
 }
 

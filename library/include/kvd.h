@@ -92,7 +92,9 @@ typedef struct kvd_load_options {
 KVD_API kvd_result kvd_load_file(const char *path, const kvd_load_options *options, kvd_scene **scene,
                                  kvd_error *error);
 /* The same from bytes in memory, which the call does not keep. Images are
- * looked for only in options' texture folders. */
+ * looked for only in options' texture folders, each searched as a scene
+ * file's own folder would be (the name as stored, then the file name alone
+ * in it and in its maps/ and textures/ folders). */
 KVD_API kvd_result kvd_load_memory(const void *data, size_t size, const kvd_load_options *options,
                                    kvd_scene **scene, kvd_error *error);
 KVD_API void kvd_scene_free(kvd_scene *scene);

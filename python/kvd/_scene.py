@@ -25,6 +25,16 @@ class _Handle:
         if pointer and lib is not None:
             lib.kvd_scene_free(pointer)
 
+    # One owner per library scene: a copy of the handle would free it twice.
+    def __copy__(self):
+        return self
+
+    def __deepcopy__(self, memo):
+        return self
+
+    def __reduce__(self):
+        raise TypeError("a kvd scene cannot be pickled: kvd.dumps gives its bytes, kvd.loads reads them back")
+
 
 class _LibraryMemory:
     """An array's view of memory the library owns: numpy keeps this object

@@ -112,3 +112,38 @@ TEST(LibraryArguments, MessagesAreCutAtAWholeCharacter)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LibraryArguments, BuildingRefusesWhatCouldNotBeKeptTrue)
+{
+    // A chain of groups deeper than the tree may nest: the tree is walked and
+    // freed by recursion, so the first node past the bound is refused.
+    SceneHandle deep;
+    deep.scene = kvd_scene_create();
+    size_t parent = KVD_NO_PARENT;
+    kvd_result result = KVD_OK;
+    size_t added = 0;
+    for (; added < 2000 && result == KVD_OK; ++added)
+        result = kvd_add_group(deep.scene, "g", parent, &parent, nullptr);
+    EXPECT_EQ(result, KVD_INVALID_ARGUMENT);
+    EXPECT_EQ(kvd_node_count(deep.scene), 1024u);   // 1024 deep at the most
+
+    // A scene read from a file without cameras shows the host's fixed view;
+    // a camera added to it could not be written as its default, so it is refused.
+    SceneHandle empty;
+    empty.scene = kvd_scene_create();
+    void* bytes = nullptr;
+    size_t size = 0;
+    ASSERT_EQ(kvd_save_memory(empty.scene, &bytes, &size, nullptr), KVD_OK);
+    SceneHandle loaded;
+    const kvd_result loadedResult = kvd_load_memory(bytes, size, nullptr, &loaded.scene, nullptr);
+    kvd_free(bytes);
+    ASSERT_EQ(loadedResult, KVD_OK);
+    kvd_camera camera{"front", {1, 2, 3}, {0, 0, 0}, 0, 0, 0};
+    kvd_error error;
+    EXPECT_EQ(kvd_add_camera(loaded.scene, &camera, nullptr, &error), KVD_INVALID_ARGUMENT);
+    EXPECT_EQ(kvd_camera_count(loaded.scene), 1u);
+}
+
+}  // namespace

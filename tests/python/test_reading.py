@@ -1,5 +1,7 @@
 """Loading: the arrays' shapes, types and lifetime, and the records."""
+import copy
 import gc
+import pickle
 import weakref
 from pathlib import Path
 
@@ -58,6 +60,17 @@ def test_the_library_scene_is_freed_with_its_last_array(house):
     del positions
     gc.collect()
     assert handle() is None
+
+
+def test_copies_share_the_library_scene_and_pickling_is_refused(house):
+    scene = kvd.load(house)
+    twin = copy.deepcopy(scene)
+    mesh = copy.deepcopy(scene.meshes[4])
+    del scene
+    gc.collect()
+    assert twin.meshes[4].triangles.shape == mesh.triangles.shape == (128, 3)
+    with pytest.raises(TypeError, match="dumps"):
+        pickle.dumps(twin)
 
 
 def test_house_sample():
