@@ -33,8 +33,8 @@ bool ReadEverything(const kvd_scene* scene)
             Fail("a material in the list cannot be had");
         touched += Touch(m.name) + Touch(m.texture.name) + Touch(m.texture.found) + Touch(m.bump.name);
     }
-    if (kvd_camera_count(scene) == 0)
-        Fail("a scene without its default camera");
+    // A file damaged before its camera section has no camera; the first,
+    // when there is one, is the default.
     for (size_t i = 0; i < kvd_camera_count(scene); ++i) {
         kvd_camera c;
         if (kvd_get_camera(scene, i, &c) != KVD_OK || c.is_default != (i == 0))
