@@ -17,6 +17,9 @@ packages=(cmake ninja-build g++ make pkg-config ca-certificates
           xvfb xauth xdotool x11-xkb-utils imagemagick locales
           # Blender imports the converted test scenes (its glTF importer needs NumPy).
           blender python3-numpy
+          # The Python package: built offline with Debian's setuptools into a
+          # fresh virtual environment and tested with pytest.
+          python3-venv python3-setuptools python3-wheel python3-pytest
           # The browser viewer: compiled to WebAssembly, tested in headless Chromium.
           emscripten chromium)
 # The glTF validator runs on Node.js; Debian's when none is installed.
