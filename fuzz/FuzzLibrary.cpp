@@ -22,8 +22,8 @@ size_t Touch(const char* text)
     return text != nullptr ? std::strlen(text) : 0;
 }
 
-// Every getter on every item; true when every point is finite (the writer
-// takes only finite points).
+// Every getter on every item; true when every point of the meshes and the
+// cameras is finite (the writer takes only finite points).
 bool ReadEverything(const kvd_scene* scene)
 {
     size_t touched = 0;
@@ -35,13 +35,15 @@ bool ReadEverything(const kvd_scene* scene)
     }
     // A file damaged before its camera section has no camera; the first,
     // when there is one, is the default.
+    bool finite = true;
     for (size_t i = 0; i < kvd_camera_count(scene); ++i) {
         kvd_camera c;
         if (kvd_get_camera(scene, i, &c) != KVD_OK || c.is_default != (i == 0))
             Fail("a camera in the list cannot be had");
         touched += Touch(c.name);
+        for (int k = 0; k < 3; ++k)
+            finite = finite && std::isfinite(c.eye[k]) && std::isfinite(c.target[k]);
     }
-    bool finite = true;
     for (size_t i = 0; i < kvd_mesh_count(scene); ++i) {
         kvd_mesh mesh;
         if (kvd_get_mesh(scene, i, &mesh) != KVD_OK)

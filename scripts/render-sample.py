@@ -1,9 +1,15 @@
 # Renders a converted scene with Blender from the scene's first camera (the
 # host's default camera): Cycles on the CPU, a few samples, a sun and a sky
-# colour, since the scene has no lights of its own. Makes the README picture:
+# colour, since the scene has no lights of its own. Makes the README pictures:
 #
 #   build/bin/kvd convert samples/house.kvd /tmp/house.glb
 #   blender -b --factory-startup --python scripts/render-sample.py -- /tmp/house.glb docs/house-render.jpg
+#
+# A .kvd scene is imported with the kvd add-on (installed for the user running
+# Blender, or in BLENDER_USER_SCRIPTS), which sets the file's default camera
+# as the scene camera:
+#
+#   blender -b --factory-startup --python scripts/render-sample.py -- samples/house.kvd docs/blender-addon-house.jpg
 #
 # The picture's format follows its extension: .jpg (small, for the README) or .png.
 import json
@@ -42,11 +48,15 @@ def main(source, picture):
     for collection in (bpy.data.objects, bpy.data.meshes, bpy.data.materials, bpy.data.cameras, bpy.data.lights):
         for item in list(collection):
             collection.remove(item)
-    bpy.ops.import_scene.gltf(filepath=source)
     scene = bpy.context.scene
-    cameras = [o for o in scene.objects if o.type == 'CAMERA']
-    wanted = first_camera_name(source)
-    scene.camera = next((c for c in cameras if c.name == wanted), cameras[0] if cameras else None)
+    if source.lower().endswith(".kvd"):
+        bpy.ops.preferences.addon_enable(module="io_scene_kvd")
+        bpy.ops.import_scene.kvd(filepath=source)
+    else:
+        bpy.ops.import_scene.gltf(filepath=source)
+        cameras = [o for o in scene.objects if o.type == 'CAMERA']
+        wanted = first_camera_name(source)
+        scene.camera = next((c for c in cameras if c.name == wanted), cameras[0] if cameras else None)
     if scene.camera is None:
         sys.exit("the scene has no camera")
 
